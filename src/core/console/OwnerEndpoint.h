@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace tovan {
+
+// What every sender of console messages holds instead of the console itself: the console's
+// single entry point plus a way to reach the console's own thread. Tests use a recording
+// endpoint; the GUI console implements it on its window.
+class OwnerEndpoint {
+public:
+    virtual ~OwnerEndpoint() = default;
+
+    // Handles one console message (ConsoleCode). Always called on the owner's thread.
+    virtual void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) = 0;
+
+    // Queues `task` to run later on the owner's thread. Callable from any thread; must never
+    // run the task before returning.
+    virtual void post(std::function<void()> task) = 0;
+};
+
+} // namespace tovan

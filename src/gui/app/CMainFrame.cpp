@@ -1,0 +1,12 @@
+#include "app/CMainFrame.h"
+
+#include "app/AppTexts.h"
+
+namespace tovan {
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QString::fromLatin1(texts::APP_TITLE));
+    resize(1024, 720);
+}
+
+} // namespace tovan

@@ -1,0 +1,91 @@
+#include "app/QtDialogService.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tovan {
+namespace {
+
+QMessageBox::Icon toQt(DialogService::Icon icon) {
+    switch (icon) {
+    case DialogService::Icon::Information:
+        return QMessageBox::Information;
+    case DialogService::Icon::Warning:
+        return QMessageBox::Warning;
+    case DialogService::Icon::Error:
+        return QMessageBox::Critical;
+    case DialogService::Icon::Question:
+        return QMessageBox::Question;
+    case DialogService::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQt(DialogService::Buttons buttons) {
+    switch (buttons) {
+    case DialogService::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case DialogService::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case DialogService::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case DialogService::Buttons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+DialogService::Answer fromQt(int button) {
+    switch (button) {
+    case QMessageBox::Yes:
+        return DialogService::Answer::Yes;
+    case QMessageBox::No:
+        return DialogService::Answer::No;
+    case QMessageBox::Cancel:
+        return DialogService::Answer::Cancel;
+    default:
+        return DialogService::Answer::Ok;
+    }
+}
+
+} // namespace
+
+DialogService::Answer QtDialogService::messageBox(QWidget* parent, const QString& text,
+                                                  const QString& caption, Icon icon,
+                                                  Buttons buttons) {
+    QMessageBox box(toQt(icon), caption, text, toQt(buttons), parent);
+    return fromQt(box.exec());
+}
+
+QString QtDialogService::saveFileName(QWidget* parent, const QString& caption,
+                                      const QString& defaultSuffix, const QString& filter) {
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtDialogService::openFileName(QWidget* parent, const QString& caption,
+                                      const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr,
+                                        QFileDialog::ReadOnly);
+}
+
+namespace {
+QtDialogService qtDialogs;
+DialogService* installed = nullptr;
+} // namespace
+
+DialogService& dialogs() {
+    return installed ? *installed : qtDialogs;
+}
+
+void setDialogService(DialogService* service) {
+    installed = service;
+}
+
+} // namespace tovan

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/DialogService.h"
+
+namespace tovan {
+
+// The real dialogs: QMessageBox and QFileDialog.
+class QtDialogService : public DialogService {
+public:
+    Answer messageBox(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                      Buttons buttons) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
+                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+};
+
+} // namespace tovan

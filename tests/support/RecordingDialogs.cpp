@@ -1,0 +1,41 @@
+#include "RecordingDialogs.h"
+
+namespace tovan::test {
+
+RecordingDialogs::RecordingDialogs() {
+    setDialogService(this);
+}
+
+RecordingDialogs::~RecordingDialogs() {
+    setDialogService(nullptr);
+}
+
+DialogService::Answer RecordingDialogs::messageBox(QWidget*, const QString& text,
+                                                   const QString& caption, Icon icon,
+                                                   Buttons buttons) {
+    shown.push_back({text, caption, icon, buttons});
+    if (!answers.empty()) {
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes
+                                                                       : Answer::Ok;
+}
+
+QString RecordingDialogs::saveFileName(QWidget*, const QString& caption, const QString&,
+                                       const QString&) {
+    fileDialogCaptions << caption;
+    if (fileNames.empty())
+        return QString();
+    QString name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
+QString RecordingDialogs::openFileName(QWidget* parent, const QString& caption,
+                                       const QString& filter) {
+    return saveFileName(parent, caption, QString(), filter);
+}
+
+} // namespace tovan::test

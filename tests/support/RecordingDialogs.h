@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/DialogService.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace tovan::test {
+
+// Answers message boxes and file dialogs from a script and keeps everything it was shown.
+// Installs itself for its lifetime.
+class RecordingDialogs : public DialogService {
+public:
+    struct Shown {
+        QString text;
+        QString caption;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    RecordingDialogs();
+    ~RecordingDialogs() override;
+
+    Answer messageBox(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                      Buttons buttons) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
+                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+
+    // Scripted answers, used in order; when none is left, message boxes answer Ok (or Yes for
+    // Yes/No boxes) and file dialogs are cancelled.
+    std::deque<Answer> answers;
+    std::deque<QString> fileNames;
+
+    std::vector<Shown> shown;
+    QStringList fileDialogCaptions;
+};
+
+} // namespace tovan::test
