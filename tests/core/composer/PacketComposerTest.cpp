@@ -102,31 +102,6 @@ TEST_F(ComposerTest, TransmitRefusesAFrameBeyondTheAreaInsteadOfCuttingIt) {
     EXPECT_EQ(console.messages(CD_SEND_FRAME).at(0).bytes.size(), 252u);
 }
 
-TEST_F(ComposerTest, LoadSetsButtonsByPortState) {
-    EXPECT_FALSE(vx31.controls().save); // nothing loaded yet
-    EXPECT_FALSE(vx31.controls().inputsWritable);
-
-    vx31.load("FE 02 00 01 11 22 30");
-    EXPECT_TRUE(vx31.controls().save);
-    EXPECT_FALSE(vx31.controls().transmit);
-    EXPECT_FALSE(vx31.controls().activate);
-    EXPECT_TRUE(vx31.controls().inputsWritable);
-
-    vx31.setPortOpen(true);
-    vx31.load("FE 02 00 01 11 22 30");
-    EXPECT_TRUE(vx31.controls().transmit);
-    EXPECT_TRUE(vx31.controls().activate);
-
-    // A folder: everything disabled, the texts stay.
-    vx31.load("");
-    EXPECT_FALSE(vx31.controls().save);
-    EXPECT_FALSE(vx31.controls().transmit);
-    EXPECT_FALSE(vx31.controls().activate);
-    EXPECT_FALSE(vx31.controls().inputsWritable);
-    EXPECT_EQ(vx31.fields().data, "11 22");
-    EXPECT_EQ(vx31.frameText(), "FE 02 00 01 11 22 30");
-}
-
 TEST_F(ComposerTest, PeriodicSendingSwitchesStatesAndIgnoresLoads) {
     vm77.setPortOpen(true);
     vm77.load("FF 01 02 11 22 CF");
@@ -180,13 +155,4 @@ TEST(PeriodRule, MinimumEmptyNonNumericAndLongRuns) {
     check = checkPeriod(std::string(400, '9'));
     EXPECT_FALSE(check.refusal);
     EXPECT_EQ(check.milliseconds, INT_MAX);
-}
-
-TEST_F(ComposerTest, RefusedActivateSendsNothing) {
-    vx31.fields().period = "";
-    EXPECT_EQ(vx31.togglePeriodic().refusal->id, MessageId::NoPeriod);
-    vx31.fields().period = "99";
-    EXPECT_EQ(vx31.togglePeriodic().refusal->id, MessageId::PeriodTooSmall);
-    EXPECT_FALSE(vx31.periodicActive());
-    EXPECT_TRUE(console.messages(CD_TOGGLE_PERIODIC).empty());
 }
