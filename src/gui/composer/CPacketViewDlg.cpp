@@ -83,9 +83,10 @@ void CPacketViewDlg::buildControls() {
         QWidget* widget = nullptr;
         if (control.role == Role::Label || control.role == Role::ChecksumLabel) {
             auto* label = new QLabel(text, this);
-            label->setGeometry(place);
-            // A Linux font may run wider than the one the units were measured with.
-            label->resize(std::max(place.width(), label->sizeHint().width()), place.height());
+            // A Linux font may run wider than the one the units were measured with; the label
+            // then grows to the left, towards the free space, not into the field behind it.
+            const int grow = std::max(0, label->sizeHint().width() - place.width());
+            label->setGeometry(place.adjusted(-std::min(grow, place.x()), 0, 0, 0));
             if (control.role == Role::ChecksumLabel)
                 m_checksumLabel = label;
             widget = label;
