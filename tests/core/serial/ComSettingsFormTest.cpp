@@ -1,6 +1,10 @@
 #include "serial/ComSettingsForm.h"
 
+#include "PtyPair.h"
+#include "serial/PosixPort.h"
+
 #include <gtest/gtest.h>
+#include <termios.h>
 
 using namespace tovan;
 
@@ -77,4 +81,33 @@ TEST(ComSettingsForm, BaudEntrySelectedOnOpen) {
     EXPECT_EQ(findBaudEntry("57600"), -1);
     EXPECT_EQ(findBaudEntry("0"), -1);
     EXPECT_EQ(findBaudEntry("1152000"), -1);
+}
+
+TEST(ComSettingsForm, ChoicesReachThePortLine) {
+    struct Choice {
+        int handshake, parity, stopBits;
+        tcflag_t expected;
+    };
+    const Choice choices[] = {
+        {0, 2, 1, CRTSCTS | CSTOPB},
+        {1, 1, 0, 0},
+    };
+    for (const Choice& choice : choices) {
+        test::PtyPair pty;
+        PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
+        ComSettingsForm form = ComSettingsForm::fromSettings(settings);
+        form.handshakeIndex = choice.handshake;
+        form.parityIndex = choice.parity;
+        form.stopBitsIndex = choice.stopBits;
+        form.applyTo(settings);
+
+        PosixPort port;
+        ASSERT_EQ(port.open(pty.slavePath()), 0);
+        ASSERT_EQ(port.configure(settings.dcb), 0);
+        termios line{};
+        ASSERT_EQ(tcgetattr(port.fd(), &line), 0);
+        // A pseudo-terminal always reports 8N; the parity reaches the port through the record.
+        EXPECT_EQ(line.c_cflag & (CRTSCTS | CSTOPB), choice.expected)
+            << choice.handshake << choice.parity << choice.stopBits;
+    }
 }
