@@ -1,5 +1,7 @@
 #include "serial/PortList.h"
 
+#include "serial/SimulatedPorts.h"
+
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -10,6 +12,9 @@ QStringList availablePortNames() {
     QStringList names;
     for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
         names << port.portName();
+    // Simulated modules that run right now, under the names they registered.
+    for (const SimulatedPort& port : listSimulatedPorts())
+        names << QString::fromStdString(port.name);
     return sortedPortNames(names);
 }
 
