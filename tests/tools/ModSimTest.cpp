@@ -2,6 +2,7 @@
 // registered name and opened through the serial channel like any port.
 #include "ChildProcess.h"
 #include "FaultInjector.h"
+#include "FloodFrames.h"
 #include "RecordingEndpoint.h"
 #include "TelegramSet.h"
 #include "console/ConsoleMessage.h"
@@ -9,11 +10,10 @@
 #include "serial/SerialChannel.h"
 #include "serial/SimulatedPorts.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace tovan;
@@ -40,8 +40,8 @@ protected:
     // Starts the simulator and returns the names it printed, one per module.
     std::vector<std::string> start(std::vector<std::string> args) {
         args.insert(args.begin(), TOVAN_MODSIM_PATH);
-        m_sim = std::make_unique<ChildProcess>(args,
-                                               std::vector<std::string>{"XDG_RUNTIME_DIR=" + m_runtime});
+        m_sim = std::make_unique<ChildProcess>(
+            args, std::vector<std::string>{"XDG_RUNTIME_DIR=" + m_runtime});
         std::vector<std::string> names;
         std::size_t families = 0;
         for (const std::string& a : args)
@@ -90,7 +90,8 @@ DcbTemplate settings() {
 
 // What a receiver makes of the module's output when it follows the receive rules: the
 // planned chunks replayed through an assembler with their pauses.
-std::vector<Bytes> replayThroughAssembler(ModuleFamily family, const std::deque<modsim::Chunk>& chunks) {
+std::vector<Bytes> replayThroughAssembler(ModuleFamily family,
+                                          const std::deque<modsim::Chunk>& chunks) {
     auto assembler = FrameAssembler::create(family);
     std::vector<Bytes> frames;
     const auto origin = chunks.empty() ? modsim::Clock::now() : chunks.front().due;
@@ -99,7 +100,8 @@ std::vector<Bytes> replayThroughAssembler(ModuleFamily family, const std::deque<
             std::chrono::duration_cast<std::chrono::milliseconds>(chunk.due - origin).count());
         for (std::uint8_t b : chunk.bytes)
             if (assembler->feed(b, ms))
-                frames.emplace_back(assembler->frame(), assembler->frame() + assembler->frameLength());
+                frames.emplace_back(assembler->frame(),
+                                    assembler->frame() + assembler->frameLength());
     }
     return frames;
 }
@@ -234,7 +236,7 @@ TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
     vx31.ClosePort(slot);
     const auto frames = received();
     for (std::size_t i = 0; i < frames.size(); ++i)
-        ASSERT_EQ(frames[i][2] | frames[i][3] << 8, static_cast<int>(i & 0xFFFF)) << i;
+        ASSERT_EQ(modsim::floodSequence(frames[i].data()), static_cast<std::uint16_t>(i)) << i;
     std::string line;
     ASSERT_TRUE(m_sim->readLine(line));
     EXPECT_NE(line.find("flood sent 50000 frames"), std::string::npos) << line;

@@ -65,8 +65,8 @@ bool ReplyRules::parse(const std::string& text, const std::string& source, std::
                 continue;
             Bytes bytes;
             if (!parseHexFrame(reply, bytes)) {
-                error = source + ":" + std::to_string(number) + ": bad reply \"" + trim(reply) +
-                        "\"";
+                error =
+                    source + ":" + std::to_string(number) + ": bad reply \"" + trim(reply) + "\"";
                 return false;
             }
             replies.push_back(bytes);

@@ -1,5 +1,6 @@
 #include "SimulatedModule.h"
 
+#include "FloodFrames.h"
 #include "TelegramSet.h"
 #include "frames/FrameLayout.h"
 
@@ -27,21 +28,6 @@ void appendChecksummed(Bytes& frame, std::size_t from) {
     for (std::size_t i = from; i < frame.size(); ++i)
         cs ^= frame[i];
     frame.push_back(cs);
-}
-
-// The frames of a flood: five bytes each with a 16-bit sequence number.
-Bytes floodFrames(ModuleFamily family, long count) {
-    Bytes all;
-    all.reserve(static_cast<std::size_t>(count) * 5);
-    for (long i = 0; i < count; ++i) {
-        const auto lo = static_cast<std::uint8_t>(i);
-        const auto hi = static_cast<std::uint8_t>(i >> 8);
-        if (family == ModuleFamily::VX31)
-            all.insert(all.end(), {0xFE, 0x00, lo, hi, static_cast<std::uint8_t>(lo ^ hi)});
-        else
-            all.insert(all.end(), {0xFF, lo, 0x01, hi, static_cast<std::uint8_t>(0xFE ^ lo ^ hi)});
-    }
-    return all;
 }
 
 } // namespace
@@ -79,8 +65,8 @@ bool SimulatedModule::open(std::string& error) {
 }
 
 pollfd SimulatedModule::pollRequest(Clock::time_point now) const {
-    const bool wantWrite = (!m_output.empty() && m_output.front().due <= now) ||
-                           m_floodWritten < m_flood.size();
+    const bool wantWrite =
+        (!m_output.empty() && m_output.front().due <= now) || m_floodWritten < m_flood.size();
     return {m_master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
 }
 

@@ -29,12 +29,25 @@ Telegram fromHex(const std::string& description, const char* hex) {
 Telegram makeTelegram(const std::string& manufacturer, const std::string& identification,
                       std::uint8_t version, std::uint8_t deviceType, std::size_t payload,
                       std::uint8_t signal) {
-    const unsigned code = (manufacturer[0] - 64u) << 10 | (manufacturer[1] - 64u) << 5 |
-                          (manufacturer[2] - 64u);
+    const unsigned code =
+        (manufacturer[0] - 64u) << 10 | (manufacturer[1] - 64u) << 5 | (manufacturer[2] - 64u);
     Bytes id(4);
     CHexCodec().HexToBytes(identification, id.data(), id.size()); // most significant first
-    Bytes t{0x00, 0x44, static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(code >> 8),
-            id[3], id[2], id[1], id[0], version, deviceType, 0x7A, 0x21, 0x00, 0x00, 0x00};
+    Bytes t{0x00,
+            0x44,
+            static_cast<std::uint8_t>(code),
+            static_cast<std::uint8_t>(code >> 8),
+            id[3],
+            id[2],
+            id[1],
+            id[0],
+            version,
+            deviceType,
+            0x7A,
+            0x21,
+            0x00,
+            0x00,
+            0x00};
     for (std::size_t i = 0; i < payload; ++i)
         t.push_back(static_cast<std::uint8_t>(i * 37 + code));
     t.push_back(signal);

@@ -73,11 +73,13 @@ Options parse(int argc, char** argv) {
             else
                 fail("--family takes vx31 or vm77");
         } else if (arg == "--telegram-ms") {
-            options.module.telegramIntervalMs = static_cast<int>(number(value, 0, 3600000, "--telegram-ms"));
+            options.module.telegramIntervalMs =
+                static_cast<int>(number(value, 0, 3600000, "--telegram-ms"));
         } else if (arg == "--rules") {
             options.rulesFile = value;
         } else if (arg == "--bad-checksum") {
-            options.module.faults.badChecksum = static_cast<int>(number(value, 0, 100, "--bad-checksum"));
+            options.module.faults.badChecksum =
+                static_cast<int>(number(value, 0, 100, "--bad-checksum"));
         } else if (arg == "--gap") {
             options.module.faults.gap = static_cast<int>(number(value, 0, 100, "--gap"));
         } else if (arg == "--stray") {

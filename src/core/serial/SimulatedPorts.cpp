@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <dirent.h>
 
 namespace tovan {
 namespace {
@@ -93,8 +92,8 @@ std::string registerSimulatedPort(std::string_view model, const std::string& dev
     makeFolders(folder);
     listSimulatedPorts(); // clears entries of simulators that are gone
     for (int n = 1; n < 1000; ++n) {
-        const std::string name = std::string(NAME_PREFIX) + std::string(model) + "-" +
-                                 std::to_string(n);
+        const std::string name =
+            std::string(NAME_PREFIX) + std::string(model) + "-" + std::to_string(n);
         const std::string file = folder + "/" + name;
         // O_EXCL: two simulators starting together never take the same name.
         const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

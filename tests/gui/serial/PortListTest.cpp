@@ -1,11 +1,11 @@
-#include "PtyPair.h"
 #include "serial/PortList.h"
-#include "serial/SimulatedPorts.h"
 
-#include <gtest/gtest.h>
+#include "PtyPair.h"
+#include "serial/SimulatedPorts.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace tovan;
