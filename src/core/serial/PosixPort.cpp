@@ -1,11 +1,13 @@
 #include "serial/PosixPort.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tovan {
@@ -211,6 +213,7 @@ int PosixPort::configure(const DcbTemplate& settings) {
             return error;
     }
     applyModemLines(m_fd, settings);
+    m_baudRate = settings.BaudRate;
     return 0;
 }
 
@@ -245,6 +248,21 @@ int PosixPort::writeAll(const std::uint8_t* bytes, std::size_t length) {
         done += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+void PosixPort::waitUntilSent(std::size_t length) const {
+    // Eleven bits a byte covers parity and a second stop bit.
+    const auto lineTime = std::chrono::microseconds(length * 11 * 1000000ull / m_baudRate);
+    const auto deadline =
+        std::chrono::steady_clock::now() + lineTime + std::chrono::milliseconds(100);
+    for (;;) {
+        int unsent = 0;
+        if (::ioctl(m_fd, TIOCOUTQ, &unsent) != 0 || unsent <= 0)
+            return;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
 }
 
 void PosixPort::close() {

@@ -39,12 +39,17 @@ public:
     // Writes every byte, waiting as long as the line needs.
     int writeAll(const std::uint8_t* bytes, std::size_t length);
 
+    // Waits until the driver has sent what was written, at most as long as `length` bytes
+    // take at the configured speed plus a margin (a stalled handshake must not hang the caller).
+    void waitUntilSent(std::size_t length) const;
+
     void close();
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
 
 private:
     int m_fd = -1;
+    std::uint32_t m_baudRate = 9600;
 };
 
 // Sets a speed that has no standard termios constant through the driver's own-divisor interface.

@@ -111,7 +111,12 @@ std::uint32_t SerialChannel::SendFrame(std::uint8_t slot, const std::uint8_t* by
     // The owner may have closed the port from inside its handler.
     if (!open.port)
         return EBADF;
-    return static_cast<std::uint32_t>(open.port->writeAll(buffer.data(), length));
+    const int error = open.port->writeAll(buffer.data(), length);
+    // A write returns once the bytes are queued; the next frame's purge would cut what is not
+    // sent yet. Return when the frame is on the line, as a synchronous port write does.
+    if (error == 0)
+        open.port->waitUntilSent(length);
+    return static_cast<std::uint32_t>(error);
 }
 
 } // namespace tovan
