@@ -70,6 +70,9 @@ public:
     // Whether anchor and caret differ; repaints when that answer changed since it was last given.
     bool HasSelection();
     bool IsSelected(int column, int line) const;
+    // The columns [from, to) of `line` that IsSelected accepts; from == to when none. Columns
+    // beyond the line's end may be included but hold no character.
+    void selectedSpan(int line, int& from, int& to) const;
     // The selected text, lines joined with CR LF.
     std::string SelectedText() const;
     // Selects the word at a point (double-click); a byte that is not part of a word selects

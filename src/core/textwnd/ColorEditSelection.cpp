@@ -3,6 +3,7 @@
 #include "textwnd/ColorEditModel.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tovan {
 
@@ -59,20 +60,23 @@ bool ColorEditModel::HasSelection() {
 }
 
 bool ColorEditModel::IsSelected(int column, int line) const {
+    int from = 0;
+    int to = 0;
+    selectedSpan(line, from, to);
+    return column >= from && column < to;
+}
+
+void ColorEditModel::selectedSpan(int line, int& from, int& to) const {
+    from = to = 0;
     if (m_anchor == m_caret)
-        return false;
+        return;
     TextPos start;
     TextPos end;
     orderedRange(start, end);
-    if (line > start.line && line < end.line)
-        return true;
-    if (line == start.line && line == end.line)
-        return column >= start.column && column < end.column;
-    if (line == start.line)
-        return column >= start.column;
-    if (line == end.line)
-        return column < end.column;
-    return false;
+    if (line < start.line || line > end.line)
+        return;
+    from = line == start.line ? start.column : 0;
+    to = line == end.line ? end.column : std::numeric_limits<int>::max();
 }
 
 std::string ColorEditModel::SelectedText() const {
