@@ -5,13 +5,13 @@
 //
 // --screenshot saves the window as a PNG once it is shown and quits; --flood keeps adding
 // received frames as fast as the event loop allows; --editable lets you type.
-#include <QApplication>
-#include <QCommandLineParser>
-#include <QTimer>
-
 #include "app/AppTexts.h"
 #include "textwnd/ColorEditCommands.h"
 #include "textwnd/ColorEditWnd.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>

@@ -1,11 +1,11 @@
 // Keyboard, scroll bars and wheel of ColorEditWnd.
-#include <QKeyEvent>
-#include <QScrollBar>
-#include <QWheelEvent>
-
 #include "textwnd/CharClass.h"
 #include "textwnd/ColorEditCommands.h"
 #include "textwnd/ColorEditWnd.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -66,7 +66,8 @@ bool isTableKey(int key) {
 bool isAccelerator(const QKeyEvent* event) {
     const auto mods = event->modifiers() & ~Qt::KeypadModifier;
     const int key = event->key();
-    return mods == Qt::ControlModifier && (key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_Y);
+    return mods == Qt::ControlModifier &&
+           (key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_Y);
 }
 
 // A Ctrl combination types nothing (Ctrl with Alt is AltGr on many keyboards and does).
@@ -125,7 +126,8 @@ void ColorEditWnd::onHorizontalAction(int action) {
         const int diff = m_view.firstColumn() - old;
         const int width = viewport()->width();
         const int height = viewport()->height();
-        if (scroll == Scroll::LineBack || scroll == Scroll::LineForward || scroll == Scroll::Thumb) {
+        if (scroll == Scroll::LineBack || scroll == Scroll::LineForward ||
+            scroll == Scroll::Thumb) {
             shiftContents(-diff * cw, 0);
             const int strip = std::abs(diff) * cw;
             if (diff < 0)
@@ -170,8 +172,9 @@ bool ColorEditWnd::eventFilter(QObject* watched, QEvent* event) {
 bool ColorEditWnd::event(QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        // The window takes every key, Tab included.
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        // The window takes every key, Tab included; Ctrl+Tab stays with the window switcher.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & Qt::ControlModifier)) {
             keyPressEvent(key);
             return true;
         }

@@ -1,11 +1,11 @@
 #include "textwnd/ColorEditPainter.h"
 
-#include <QPainter>
-#include <QRect>
-
 #include "textwnd/CharClass.h"
 #include "textwnd/ColorEditModel.h"
 #include "textwnd/TextViewport.h"
+
+#include <QPainter>
+#include <QRect>
 
 #include <algorithm>
 
@@ -86,7 +86,8 @@ void ColorEditPainter::paintRun(QPainter& painter, const ColorEditModel& model,
     m_runGlyphs.clear();
     m_runPositions.clear();
     for (int i = 0; i < run.columns; ++i) {
-        const auto b = static_cast<unsigned char>(text[static_cast<std::size_t>(run.firstColumn + i)]);
+        const auto b =
+            static_cast<unsigned char>(text[static_cast<std::size_t>(run.firstColumn + i)]);
         const QPointF at(left + i * view.cellWidth(), top + m_ascent);
         if (m_glyphs[b] != 0) {
             m_runGlyphs.append(m_glyphs[b]);

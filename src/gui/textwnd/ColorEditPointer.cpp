@@ -1,4 +1,8 @@
 // Mouse, focus, context menu and clipboard of ColorEditWnd.
+#include "textwnd/ColorEditCommands.h"
+#include "textwnd/ColorEditWnd.h"
+#include "textwnd/TextCaret.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -6,10 +10,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
-#include "textwnd/TextCaret.h"
 
 #include <algorithm>
 
@@ -21,8 +21,8 @@ namespace tovan {
 // by its direction. Always clamped into the text.
 TextPos ColorEditWnd::pointAt(const QPoint& pos, bool forDrag) const {
     const int line = std::clamp(m_view.lineAt(pos.y()), 0, m_model.lineCount() - 1);
-    const int column = forDrag ? m_view.columnAtDrag(pos.x(), m_mouseDownX)
-                               : m_view.columnAtPress(pos.x());
+    const int column =
+        forDrag ? m_view.columnAtDrag(pos.x(), m_mouseDownX) : m_view.columnAtPress(pos.x());
     return TextPos{std::clamp(column, 0, m_model.store().lineLength(line)), line};
 }
 

@@ -22,7 +22,7 @@ ColorEditWnd::ColorEditWnd(QWidget* parent, int controlId, int tabWidth, int fon
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(withHorizontalBar ? Qt::ScrollBarAlwaysOn
-                                                     : Qt::ScrollBarAlwaysOff);
+                                                   : Qt::ScrollBarAlwaysOff);
     // Every pixel is painted each time, so there is nothing to erase first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -142,8 +142,9 @@ void ColorEditWnd::placeCaretWidget() {
     const TextPos caret = m_model.caret();
     m_caret->move(m_view.caretX(caret.column), m_view.lineTop(caret.line));
     auto background = [&](int column) {
-        return ColorEditPainter::toQColor(m_model.IsSelected(column, caret.line) ? m_model.selectionBackColour()
-                                                               : m_model.backgroundColour());
+        return ColorEditPainter::toQColor(m_model.IsSelected(column, caret.line)
+                                              ? m_model.selectionBackColour()
+                                              : m_model.backgroundColour());
     };
     m_caret->setBackgrounds(background(caret.column - 1), background(caret.column));
     if (m_caretShown)
@@ -243,6 +244,7 @@ void ColorEditWnd::shiftContents(int dx, int dy) {
 // --- Window events --------------------------------------------------------------------------
 
 void ColorEditWnd::paintEvent(QPaintEvent* event) {
+    m_sinceFrame.restart(); // the next frame is due one refresh after what was shown
     QPainter painter(viewport());
     m_painter.paint(painter, m_model, m_view, event->rect());
 }

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "textwnd/ColorEditHooks.h"
+#include "textwnd/ColorEditModel.h"
+#include "textwnd/ColorEditPainter.h"
+#include "textwnd/TextViewport.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QRect>
-
-#include "textwnd/ColorEditHooks.h"
-#include "textwnd/ColorEditModel.h"
-#include "textwnd/ColorEditPainter.h"
-#include "textwnd/TextViewport.h"
 
 #include <string_view>
 

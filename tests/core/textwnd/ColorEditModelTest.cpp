@@ -1,9 +1,9 @@
-#include "ModelText.h"
-#include "RecordingHooks.h"
 #include "textwnd/ColorEditModel.h"
 
-#include <gtest/gtest.h>
+#include "ModelText.h"
+#include "RecordingHooks.h"
 
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -74,11 +74,11 @@ TEST(ColorEditSelection, WordAtAPoint) {
     EXPECT_EQ(model.caret(), (TextPos{3, 0})); // caret at the start, anchor at the end
     EXPECT_EQ(model.anchor(), (TextPos{5, 0}));
     EXPECT_EQ(selectedAt(0, 0), "ab");
-    EXPECT_EQ(selectedAt(2, 0), " ");       // a space selects just itself
-    EXPECT_EQ(selectedAt(5, 0), ",");       // so does a punctuation mark
-    EXPECT_EQ(selectedAt(40, 0), "ef");     // beyond the end: the last word
-    EXPECT_EQ(selectedAt(40, 1), "");       // beyond a line ending in a space: nothing
-    EXPECT_EQ(selectedAt(1, 9), "xy");      // the line is clamped too
+    EXPECT_EQ(selectedAt(2, 0), " ");   // a space selects just itself
+    EXPECT_EQ(selectedAt(5, 0), ",");   // so does a punctuation mark
+    EXPECT_EQ(selectedAt(40, 0), "ef"); // beyond the end: the last word
+    EXPECT_EQ(selectedAt(40, 1), "");   // beyond a line ending in a space: nothing
+    EXPECT_EQ(selectedAt(1, 9), "xy");  // the line is clamped too
 }
 
 TEST(ColorEditSelection, HorizontalMovesAtLineAndTextEdges) {

@@ -1,8 +1,7 @@
 #include "textwnd/LineStore.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 

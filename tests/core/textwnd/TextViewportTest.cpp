@@ -121,9 +121,9 @@ TEST(TextViewport, PressRoundsToTheNearestBoundaryAndDragsRoundByDirection) {
     EXPECT_EQ(v.columnAtPress(29), 2);
     EXPECT_EQ(v.columnAtPress(30), 3);
     const int pressX = 10;
-    EXPECT_EQ(v.columnAtDrag(29, pressX), 2);  // right: up to the left edge of the cell
+    EXPECT_EQ(v.columnAtDrag(29, pressX), 2); // right: up to the left edge of the cell
     EXPECT_EQ(v.columnAtDrag(26, pressX), 2);
-    EXPECT_EQ(v.columnAtDrag(29, 40), 2);      // left: the cell under the pointer is included
+    EXPECT_EQ(v.columnAtDrag(29, 40), 2); // left: the cell under the pointer is included
     EXPECT_EQ(v.columnAtDrag(33, 40), 2);
     EXPECT_EQ(v.lineAt(35), 3);
     v.setOrigin(4, 10);
