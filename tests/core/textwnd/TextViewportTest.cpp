@@ -16,54 +16,10 @@ TextViewport view() {
     return v;
 }
 
-TEST(TextViewport, ScrollBarsCoverTheTextWithAPageOfVisibleLines) {
-    TextViewport v = view();
-    EXPECT_EQ(v.visibleColumns(), 30);
-    auto bar = v.verticalBar(5);
-    EXPECT_FALSE(bar.needed);
-    EXPECT_EQ(bar.maximum, 0);
-    EXPECT_EQ(bar.page, 5);
-
-    bar = v.verticalBar(1002);
-    EXPECT_TRUE(bar.needed);
-    EXPECT_EQ(bar.page, 20);
-    EXPECT_EQ(bar.maximum, 982); // the last page starts there
-
-    auto hbar = v.horizontalBar(61);
-    EXPECT_TRUE(hbar.needed);
-    EXPECT_EQ(hbar.page, 30);
-    EXPECT_EQ(hbar.maximum, 31);
-    EXPECT_FALSE(v.horizontalBar(30).needed);
-}
-
-TEST(TextViewport, VerticalActions) {
-    TextViewport v = view();
-    const int lines = 100;
-    EXPECT_FALSE(v.scrollVertically(Scroll::LineBack, 0, lines));
-    EXPECT_TRUE(v.scrollVertically(Scroll::LineForward, 0, lines));
-    EXPECT_EQ(v.firstLine(), 1);
-    v.scrollVertically(Scroll::PageForward, 0, lines);
-    EXPECT_EQ(v.firstLine(), 16);
-    v.scrollVertically(Scroll::PageBack, 0, lines);
-    v.scrollVertically(Scroll::PageBack, 0, lines);
-    EXPECT_EQ(v.firstLine(), 0);
-    v.scrollVertically(Scroll::ToEnd, 0, lines);
-    EXPECT_EQ(v.firstLine(), 80);
-    EXPECT_FALSE(v.scrollVertically(Scroll::LineForward, 0, lines));
-    // Page down has no upper limit: the view may show nothing until the next scroll.
-    v.scrollVertically(Scroll::PageForward, 0, lines);
-    v.scrollVertically(Scroll::PageForward, 0, lines);
-    EXPECT_EQ(v.firstLine(), 110);
-    EXPECT_EQ(v.lastVisibleLine(lines), 100);
-    v.scrollVertically(Scroll::Thumb, 500, lines);
-    EXPECT_EQ(v.firstLine(), 100);
-    v.scrollVertically(Scroll::ToStart, 0, lines);
-    EXPECT_EQ(v.firstLine(), 0);
-}
-
-TEST(TextViewport, HorizontalActions) {
+TEST(TextViewport, HorizontalActionsStayWithinTheLongestLine) {
     TextViewport v = view();
     const int longest = 100;
+    EXPECT_EQ(v.horizontalBar(longest).maximum, 70);
     v.scrollHorizontally(Scroll::PageForward, 0, longest);
     EXPECT_EQ(v.firstColumn(), 23); // 31 whole cells * 3 / 4
     v.scrollHorizontally(Scroll::Thumb, 95, longest);
@@ -73,29 +29,19 @@ TEST(TextViewport, HorizontalActions) {
     EXPECT_FALSE(v.scrollHorizontally(Scroll::LineBack, 0, longest));
     v.scrollHorizontally(Scroll::ToEnd, 0, longest);
     EXPECT_EQ(v.firstColumn(), 70);
+    EXPECT_FALSE(v.horizontalBar(30).needed);
 }
 
-TEST(TextViewport, WheelMovesFiveLinesANotchWithinTheText) {
+TEST(TextViewport, WheelNotchesAwayAddUpAndTouchpadStepsMakeNotches) {
     TextViewport v = view();
     const int lines = 100;
-    v.wheel(-120, lines);
-    EXPECT_EQ(v.firstLine(), 5);
-    v.wheel(-240, lines); // two notches towards the user: still 5 lines
-    EXPECT_EQ(v.firstLine(), 10);
-    v.wheel(120, lines);
-    EXPECT_EQ(v.firstLine(), 5);
-    EXPECT_TRUE(v.wheel(240, lines)); // two notches away: 10 lines, held at the top
-    EXPECT_EQ(v.firstLine(), 0);
-    EXPECT_FALSE(v.wheel(120, lines));
-
-    v.scrollVertically(Scroll::ToEnd, 0, lines);
-    EXPECT_FALSE(v.wheel(-120, lines));
-    EXPECT_EQ(v.firstLine(), 80);
-
-    // Small touchpad steps add up to a notch.
+    v.scrollVertically(Scroll::Thumb, 30, lines);
+    EXPECT_TRUE(v.wheel(240, lines)); // two notches away from the user: 10 lines
+    EXPECT_EQ(v.firstLine(), 20);
     EXPECT_FALSE(v.wheel(40, lines));
     EXPECT_TRUE(v.wheel(40, lines));
-    EXPECT_EQ(v.firstLine(), 75);
+    EXPECT_EQ(v.firstLine(), 15);
+    EXPECT_FALSE(v.wheel(-50, lines)); // nothing is left over from the steps that scrolled
 }
 
 TEST(TextViewport, CaretIsKeptInView) {
@@ -113,23 +59,23 @@ TEST(TextViewport, CaretIsKeptInView) {
     EXPECT_EQ(v.firstColumn(), 17);
     v.EnsureCaretVisible(TextPos{10, 3}, 100, vertical, horizontal);
     EXPECT_EQ(v.firstColumn(), 3);
+    // A text that fits leaves the view alone.
+    TextViewport small = view();
+    small.EnsureCaretVisible(TextPos{0, 9}, 10, vertical, horizontal);
+    EXPECT_FALSE(vertical);
 }
 
-TEST(TextViewport, PressRoundsToTheNearestBoundaryAndDragsRoundByDirection) {
+TEST(TextViewport, HitTestingFollowsTheScrollOrigin) {
     TextViewport v = view();
-    // Cell 2 spans x = 26 .. 33.
-    EXPECT_EQ(v.columnAtPress(29), 2);
-    EXPECT_EQ(v.columnAtPress(30), 3);
-    const int pressX = 10;
-    EXPECT_EQ(v.columnAtDrag(29, pressX), 2); // right: up to the left edge of the cell
-    EXPECT_EQ(v.columnAtDrag(26, pressX), 2);
-    EXPECT_EQ(v.columnAtDrag(29, 40), 2); // left: the cell under the pointer is included
-    EXPECT_EQ(v.columnAtDrag(33, 40), 2);
-    EXPECT_EQ(v.lineAt(35), 3);
     v.setOrigin(4, 10);
+    // Cell 6 (the third visible one) spans x = 26 .. 33.
     EXPECT_EQ(v.columnAtPress(29), 6);
+    EXPECT_EQ(v.columnAtPress(30), 7);
+    EXPECT_EQ(v.columnAtDrag(29, 10), 6);
+    EXPECT_EQ(v.columnAtDrag(33, 40), 6);
     EXPECT_EQ(v.lineAt(35), 13);
     EXPECT_EQ(v.caretX(4), 9);
+    EXPECT_EQ(v.lineTop(12), 20);
 }
 
 } // namespace
