@@ -1,0 +1,151 @@
+#pragma once
+
+#include "textwnd/ColorEditHooks.h"
+#include "textwnd/ColorEditModel.h"
+#include "textwnd/ColorEditPainter.h"
+#include "textwnd/TextViewport.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QRect>
+
+#include <string_view>
+
+class QMenu;
+
+namespace tovan {
+class TextCaret;
+}
+
+namespace tovan {
+
+// The coloured traffic window of a module console: the text of ColorEditModel on a fixed grid
+// of character cells, with scroll bars, a caret, mouse and keyboard selection, a context menu
+// and the clipboard. Consoles use it read-only and feed it with AddLine.
+//
+// Repaints and scroll-bar updates are collected and carried out at most once per frame of the
+// screen, so a flood of AddLine calls costs one paint per frame, not one per call. Qt's backing
+// store already double-buffers every paint, so nothing flickers.
+class ColorEditWnd : public QAbstractScrollArea, private ColorEditHooks {
+    Q_OBJECT
+public:
+    // `fontSize` in tenths of a point. The control id names the window (its object name) and
+    // travels with every notification, whatever the object name becomes later.
+    ColorEditWnd(QWidget* parent, int controlId, int tabWidth, int fontSize = 100,
+                 const QString& faceName = QStringLiteral("Courier New"),
+                 bool withHorizontalBar = true);
+    ~ColorEditWnd() override;
+
+    ColorEditModel& model() { return m_model; }
+    const ColorEditModel& model() const { return m_model; }
+    const TextViewport& view() const { return m_view; }
+    int controlId() const { return m_controlId; }
+    const QFont& textFont() const { return m_font; }
+
+    void AddLine(std::string_view text, Colour colour);
+    void Reset();
+    void SetReadOnly(bool readOnly) { m_model.SetReadOnly(readOnly); }
+    void SetSelection(int anchorColumn, int anchorLine, int caretColumn, int caretLine);
+    void SetSelectionBackColour(Colour colour) { m_model.SetSelectionBackColour(colour); }
+    void SetSelectionTextColour(Colour colour) { m_model.SetSelectionTextColour(colour); }
+    // Widens every cell by max(n, 0) pixels until the window is next shown after being hidden,
+    // when the cells are measured from the font again.
+    void AddCharSpacing(int n);
+
+    // Whether an edit command (coloredit::ID_EDIT_...) is available right now.
+    bool isCommandEnabled(int commandId);
+    // Runs an edit command when it is enabled; returns whether it ran.
+    bool runCommand(int commandId);
+    // The context menu (menu 133) with every entry's enabled state up to date. The caller owns it.
+    QMenu* createContextMenu();
+    // Whether the caret is currently shown (only ever while the window has the focus).
+    bool isCaretShown() const { return m_caretShown; }
+
+public Q_SLOTS:
+    void copy();
+    void cut();
+    void paste();
+    void selectAll();
+
+Q_SIGNALS:
+    // The text changed or was edited (typing, Enter, Tab, Backspace, Delete, Cut, Paste,
+    // AddLine, Reset).
+    void changed(int controlId);
+    void focusGained(int controlId);
+    void focusLost(int controlId);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    // The scroll origin belongs to the window, not to the scroll bars' values.
+    void scrollContentsBy(int, int) override {}
+
+private:
+    // ColorEditHooks
+    void UpdateScrollBars() override;
+    void repaintAll() override;
+    void repaintLines(int a, int b, int grow) override;
+    void repaintFrom(int line) override;
+    void EnsureCaretVisible() override;
+    void showCaret() override;
+    void ScrollToLine(int line) override;
+    int visibleLines() const override;
+    void notifyChange() override;
+    void resetView() override;
+
+    void measureFont();
+    void hideCaret();
+    void placeCaretWidget();
+    QRect linesRect(int a, int b) const;
+    void repaintRect(const QRect& rect);
+    void scheduleFrame();
+    void flushFrame();
+    void syncScrollBars();
+    void shiftContents(int dx, int dy);
+    void onVerticalAction(int action);
+    void onHorizontalAction(int action);
+    void scrollByWheel(int delta);
+    bool handleTableKey(QKeyEvent* event);
+    bool handleAccelerator(QKeyEvent* event);
+    void typeCharacter(unsigned char ch);
+    void typeText(QKeyEvent* event);
+    bool canPaste() const;
+    TextPos pointAt(const QPoint& pos, bool forDrag) const;
+
+    ColorEditModel m_model;
+    TextViewport m_view;
+    ColorEditPainter m_painter;
+    QFont m_font;
+    TextCaret* m_caret = nullptr;
+    int m_controlId;
+    bool m_caretShown = false;
+    bool m_mouseSelecting = false;
+    int m_mouseDownX = 0;
+    bool m_remeasureOnShow = false;
+
+    // Work collected for the next frame.
+    QBasicTimer m_frameTimer;
+    QElapsedTimer m_sinceFrame;
+    bool m_pendingFull = false;
+    QRect m_pendingRect;
+    bool m_scrollBarsStale = false;
+    QBasicTimer m_blinkTimer;
+};
+
+} // namespace tovan
