@@ -140,8 +140,7 @@ void ManufacturerTable::load(const std::string& path, const FileStamp& stamp) {
 
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const long long newest = std::max(nanoseconds(stamp.modified), nanoseconds(stamp.changed));
-    m_unsettled = nanoseconds(now) - newest < SETTLE_NS;
+    m_unsettled = nanoseconds(now) - nanoseconds(stamp.modified) < SETTLE_NS;
 
     // A table that exists but cannot be read gives no names, like one without the code.
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
