@@ -46,8 +46,7 @@ void PtyPair::write(const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> PtyPair::read(std::size_t expected, int timeoutMs) {
     std::vector<std::uint8_t> got;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (got.size() < expected) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());

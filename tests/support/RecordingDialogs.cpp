@@ -19,8 +19,7 @@ DialogService::Answer RecordingDialogs::messageBox(QWidget*, const QString& text
         answers.pop_front();
         return answer;
     }
-    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes
-                                                                       : Answer::Ok;
+    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
 }
 
 QString RecordingDialogs::saveFileName(QWidget*, const QString& caption, const QString&,

@@ -2,8 +2,7 @@
 
 namespace tovan::test {
 
-void RecordingEndpoint::deliver(std::uint32_t code, const std::uint8_t* bytes,
-                                std::size_t length) {
+void RecordingEndpoint::deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) {
     if (onDeliver)
         onDeliver(code);
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -1,4 +1,5 @@
 #include <QApplication>
+
 #include <gtest/gtest.h>
 
 // GUI tests run on the offscreen platform unless told otherwise, also when CTest lists them.

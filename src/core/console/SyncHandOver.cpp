@@ -68,10 +68,9 @@ bool SyncHandOver::begin(MessageBatch batch) {
     // Posting under the lock means that once cancel() has returned, no new task can reach the
     // owner. post() only queues, so the task cannot take this lock while we hold it.
     std::shared_ptr<State> state = m_state;
-    m_state->owner->post(
-        [state, batch = std::make_shared<MessageBatch>(std::move(batch))] {
-            state->dispatch(*batch);
-        });
+    m_state->owner->post([state, batch = std::make_shared<MessageBatch>(std::move(batch))] {
+        state->dispatch(*batch);
+    });
     return true;
 }
 

@@ -8,7 +8,13 @@
 namespace tovan {
 
 // Line parameter values with the meanings the stored settings and the dialog use.
-enum : std::uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
+enum : std::uint8_t {
+    NOPARITY = 0,
+    ODDPARITY = 1,
+    EVENPARITY = 2,
+    MARKPARITY = 3,
+    SPACEPARITY = 4
+};
 enum : std::uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
 enum : std::uint8_t { DTR_CONTROL_DISABLE = 0, DTR_CONTROL_ENABLE = 1, DTR_CONTROL_HANDSHAKE = 2 };
 enum : std::uint8_t { RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HANDSHAKE = 2 };

@@ -1,8 +1,7 @@
 #include "frames/CHexCodec.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

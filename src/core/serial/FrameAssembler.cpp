@@ -1,0 +1,119 @@
+#include "serial/FrameAssembler.h"
+
+namespace tovan {
+
+std::unique_ptr<FrameAssembler> FrameAssembler::create(ModuleFamily family) {
+    if (family == ModuleFamily::VX31)
+        return std::make_unique<Vx31FrameAssembler>();
+    return std::make_unique<Vm77FrameAssembler>();
+}
+
+bool FrameAssembler::feed(std::uint8_t byte, std::uint32_t timeMs) {
+    if (m_state != 0 && static_cast<std::uint32_t>(timeMs - m_lastByteTime) >= FRAME_TIMEOUT_MS)
+        reset();
+    m_lastByteTime = timeMs;
+    return step(byte);
+}
+
+void FrameAssembler::reset() {
+    m_state = 0;
+    m_writePos = 0;
+    m_counter = 0;
+}
+
+void FrameAssembler::store(std::uint8_t b) {
+    // Every frame the tables accept fits; the guard only keeps a logic slip from overflowing.
+    if (m_writePos < RX_BUFFER_SIZE - 1)
+        m_buffer[m_writePos++] = b;
+}
+
+void FrameAssembler::complete(std::size_t length) {
+    // Right after the delivered bytes: a raw frame of length 0 stored one byte more than it
+    // delivers.
+    m_frameLength = length;
+    m_buffer[length] = 0;
+}
+
+bool Vx31FrameAssembler::step(std::uint8_t b) {
+    switch (m_state) {
+    case 0: // idle: wait for the start byte, discard everything else
+        if (b == frame::VX31_START) {
+            store(b);
+            m_state = 1;
+        }
+        return false;
+    case 1: // length
+        m_length = b;
+        m_checksum = b;
+        store(b);
+        m_counter = 0;
+        m_state = 2;
+        return false;
+    case 2: // two command bytes and LEN data bytes
+        m_checksum ^= b;
+        store(b);
+        if (m_counter < m_length + 1)
+            ++m_counter;
+        else
+            m_state = 3;
+        return false;
+    default: { // checksum
+        const bool good = b == m_checksum;
+        if (good) {
+            store(b);
+            complete(static_cast<std::size_t>(m_length) + frame::VX31_FRAMING_BYTES);
+        }
+        reset();
+        return good;
+    }
+    }
+}
+
+bool Vm77FrameAssembler::step(std::uint8_t b) {
+    switch (m_state) {
+    case 0: // first byte decides: FF starts a command frame, anything else is a raw length
+        m_checksum = b;
+        store(b);
+        m_raw = b != frame::VM77_START;
+        if (!m_raw) {
+            m_state = 1;
+        } else {
+            m_length = b;
+            m_counter = m_length - 1;
+            m_state = m_counter <= 0 ? 4 : 3;
+        }
+        return false;
+    case 1: // command
+        m_checksum ^= b;
+        store(b);
+        m_state = 2;
+        return false;
+    case 2: // length
+        m_length = b;
+        m_checksum ^= b;
+        store(b);
+        m_counter = m_length;
+        m_state = m_counter == 0 ? 4 : 3;
+        return false;
+    case 3: // data
+        m_checksum ^= b;
+        store(b);
+        if (--m_counter == 0)
+            m_state = 4;
+        return false;
+    default: { // checksum of a command frame, last data byte of a raw frame
+        store(b);
+        bool deliver = true;
+        if (m_raw)
+            complete(static_cast<std::size_t>(m_length) + 1);
+        else if (b == m_checksum)
+            complete(static_cast<std::size_t>(m_length) + frame::VM77_FRAMING_BYTES);
+        else
+            deliver = false;
+        reset();
+        return deliver;
+    }
+    }
+}
+
+} // namespace tovan

@@ -1,0 +1,111 @@
+#include "serial/PortReader.h"
+
+#include "console/ConsoleMessage.h"
+#include "serial/FrameAssembler.h"
+
+#include <cerrno>
+#include <chrono>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace tovan {
+namespace {
+
+std::uint32_t nowMs() {
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+} // namespace
+
+PortReader::PortReader(int portFd, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot)
+    : m_portFd(portFd), m_family(family), m_slot(slot), m_handOver(owner) {
+    m_stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_stopFd < 0)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+}
+
+PortReader::~PortReader() {
+    stop();
+    ::close(m_stopFd);
+}
+
+void PortReader::start() {
+    m_thread = std::thread([this] { run(); });
+}
+
+void PortReader::stop() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(m_stopFd, &one, sizeof one);
+    m_handOver.cancel();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool PortReader::drainPort(short events, FrameAssembler& assembler,
+                           std::vector<std::uint8_t>& chunk, MessageBatch& pending) {
+    // Everything queued has already arrived; it all carries the time of this wake-up.
+    const std::uint32_t arrival = nowMs();
+    int queued = 0;
+    ::ioctl(m_portFd, FIONREAD, &queued);
+    const std::size_t wanted = queued > 0 ? std::min<std::size_t>(queued, chunk.size()) : 1;
+    const ssize_t got = ::read(m_portFd, chunk.data(), wanted);
+    if (got > 0) {
+        for (ssize_t i = 0; i < got; ++i)
+            if (assembler.feed(chunk[static_cast<std::size_t>(i)], arrival))
+                pending.add(CD_RX_FRAME, assembler.frame(), assembler.frameLength());
+        return true;
+    }
+    if (got < 0)
+        return errno == EAGAIN || errno == EINTR; // EIO, ENXIO: the device is gone
+    // Nothing to read: gone when the line was hung up, a spurious wake-up otherwise.
+    return (events & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+}
+
+void PortReader::run() {
+    // No purge here: OpenPort has purged before starting us, and a purge by a thread that
+    // happens to start late would throw away bytes that arrived after OpenPort returned.
+    std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family);
+    std::vector<std::uint8_t> chunk(READ_CHUNK);
+    MessageBatch pending;
+    bool portGone = false;
+
+    for (;;) {
+        const bool drain = !portGone && pending.byteCount() < PENDING_LIMIT_BYTES;
+        pollfd fds[3] = {{m_stopFd, POLLIN, 0},
+                         {m_handOver.wakeFd(), POLLIN, 0},
+                         {drain ? m_portFd : -1, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0 && errno != EINTR)
+            return;
+        if (fds[0].revents)
+            return;
+        if (fds[1].revents) {
+            m_handOver.clearWake();
+            if (m_handOver.cancelled())
+                return;
+        }
+        if (drain && fds[2].revents) {
+            if (!drainPort(fds[2].revents, *assembler, chunk, pending)) {
+                portGone = true;
+                pending.add(CD_PORT_LOST, &m_slot, 1);
+            }
+        }
+        if (!pending.empty() && !m_handOver.inFlight()) {
+            if (!m_handOver.begin(std::move(pending)))
+                return;
+            pending.clear();
+        }
+        if (portGone && pending.empty() && !m_handOver.inFlight())
+            return;
+    }
+}
+
+} // namespace tovan

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "console/SyncHandOver.h"
+#include "frames/ModuleFamily.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+namespace tovan {
+
+class FrameAssembler;
+class OwnerEndpoint;
+
+// The reader thread of one open port: waits for bytes, cuts them into frames with the
+// family's assembler and hands every frame to the port's owner (CD_RX_FRAME), in order,
+// each hand-over synchronous.
+//
+// While the owner is busy with a hand-over the reader keeps draining the port into memory,
+// stamping each byte with its arrival time, so a slow console never makes the kernel's small
+// receive buffer overflow. Frames completed meanwhile go over in the next hand-over.
+class PortReader {
+public:
+    // Frames kept while the owner is busy: about three seconds of a 3,000,000-baud line of the
+    // smallest frames. Beyond it the reader stops draining until the owner catches up.
+    static constexpr std::size_t PENDING_LIMIT_BYTES = 1u << 20;
+
+    PortReader(int portFd, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot);
+    ~PortReader();
+    PortReader(const PortReader&) = delete;
+    PortReader& operator=(const PortReader&) = delete;
+
+    // Starts the thread. Throws std::system_error when it cannot be started.
+    void start();
+
+    // Ends the thread and waits for it; also while it waits for the owner. Prompt and safe on
+    // the owner's own thread, even from inside a delivery.
+    void stop();
+
+private:
+    void run();
+    // Reads what is queued and feeds it to the assembler. False when the port has gone away.
+    bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk,
+                   MessageBatch& pending);
+
+    int m_portFd;
+    ModuleFamily m_family;
+    std::uint8_t m_slot;
+    SyncHandOver m_handOver;
+    int m_stopFd = -1;
+    std::thread m_thread;
+};
+
+} // namespace tovan

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "serial/PortSettings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tovan {
+
+// One serial device opened for exclusive use. Every operation returns 0 or the system's error
+// code (errno); none throws.
+class PosixPort {
+public:
+    enum Purge : unsigned {
+        PURGE_TXABORT = 1,
+        PURGE_RXABORT = 2,
+        PURGE_TXCLEAR = 4,
+        PURGE_RXCLEAR = 8
+    };
+
+    PosixPort() = default;
+    ~PosixPort();
+    PosixPort(const PosixPort&) = delete;
+    PosixPort& operator=(const PosixPort&) = delete;
+
+    // Opens the device read/write, not as controlling terminal, for this program alone.
+    int open(const std::string& devicePath);
+
+    // Raw mode, 8 data bits and the parity, stop bits, handshake and speed of `settings`.
+    int configure(const DcbTemplate& settings);
+
+    // Discards queued output (TX flags) and/or input (RX flags).
+    int purge(unsigned flags);
+
+    // Number of received bytes waiting to be read.
+    int bytesQueued(std::size_t& count) const;
+
+    // Writes every byte, waiting as long as the line needs.
+    int writeAll(const std::uint8_t* bytes, std::size_t length);
+
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
+
+// Sets a speed that has no standard termios constant through the driver's own-divisor interface.
+// Returns 0 or errno.
+int setCustomBaudRate(int fd, std::uint32_t baudRate);
+
+} // namespace tovan

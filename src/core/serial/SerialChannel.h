@@ -1,0 +1,71 @@
+#pragma once
+
+#include "frames/FrameLayout.h"
+#include "frames/ModuleFamily.h"
+#include "serial/PortSettings.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tovan {
+
+class OwnerEndpoint;
+class PortReader;
+class PosixPort;
+
+// The only code that touches serial ports: a table of three port slots for one module
+// family, each with its port, its reader thread and the console (owner) that receives the
+// port's frames.
+//
+// OpenPort, ClosePort and SendFrame are called on the owners' thread (the user-interface
+// thread); the table is changed only there.
+class SerialChannel {
+public:
+    static constexpr std::uint8_t MAX_PORTS = 3;
+    static constexpr std::uint8_t NO_PORT = 255;
+    static constexpr std::uint32_t ERR_TOO_MANY_PORTS = 4;
+    static constexpr std::size_t TX_BUFFER_SIZE = frame::MAX_FRAME;
+
+    explicit SerialChannel(ModuleFamily family);
+    ~SerialChannel();
+    SerialChannel(const SerialChannel&) = delete;
+    SerialChannel& operator=(const SerialChannel&) = delete;
+
+    // The two channels of the process, one per family.
+    static SerialChannel& forFamily(ModuleFamily family);
+
+    // Opens `portName` with `settings`, starts its reader and reports the slot taken.
+    // Returns 0, ERR_TOO_MANY_PORTS when all slots are taken, or the system's error code of
+    // the step that failed (the slot then stays free).
+    std::uint32_t OpenPort(const std::string& portName, const DcbTemplate& settings,
+                           OwnerEndpoint& owner, std::uint8_t& slot);
+
+    // Stops the slot's reader, closes its port and frees the slot. Always 0.
+    std::uint32_t ClosePort(std::uint8_t slot);
+
+    // Discards output still queued, shows the frame to the owner (CD_TX_FRAME) and writes it.
+    // Returns 0 or the system's error code of the write. A slot outside 0..2 is ignored (0).
+    // Frames longer than TX_BUFFER_SIZE are refused with EMSGSIZE, before anything is shown.
+    std::uint32_t SendFrame(std::uint8_t slot, const std::uint8_t* bytes, std::size_t length);
+
+    ModuleFamily family() const { return m_family; }
+    std::uint8_t openCount() const { return m_openCount; }
+
+private:
+    struct PortSlot {
+        std::unique_ptr<PosixPort> port;
+        std::unique_ptr<PortReader> reader; // none: the slot is free
+        OwnerEndpoint* owner = nullptr;
+    };
+
+    std::uint32_t startReader(PortSlot& slot, std::uint8_t index);
+    void release(PortSlot& slot);
+
+    ModuleFamily m_family;
+    std::array<PortSlot, MAX_PORTS> m_slots;
+    std::uint8_t m_openCount = 0;
+};
+
+} // namespace tovan
