@@ -47,6 +47,7 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::string
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        ::close_range(3, ~0U, 0); // nothing of the test's own (a pty master) stays open
         if (!folder.empty() && ::chdir(folder.c_str()) != 0)
             ::_exit(126);
         ::execv(pointers[0], pointers.data());
