@@ -13,22 +13,6 @@ namespace tovan::tool {
 
 namespace {
 
-// The line's bytes when it holds hex digits, spaces and tabs only, in complete pairs.
-bool parseHex(const std::string& line, std::vector<std::uint8_t>& bytes) {
-    for (char c : line)
-        if (CHexCodec::DigitValue(c) < 0 && c != ' ' && c != '\t')
-            return false;
-    const int count = CHexCodec::HexByteCount(line);
-    std::size_t digits = 0;
-    for (char c : line)
-        digits += CHexCodec::DigitValue(c) >= 0 ? 1 : 0;
-    if (count == 0 || digits % 2 != 0)
-        return false;
-    bytes.assign(static_cast<std::size_t>(count), 0);
-    CHexCodec().HexToBytes(line, bytes.data(), bytes.size());
-    return true;
-}
-
 void printDecoded(const CTelegramDecoder& decoder, const std::string& text) {
     std::cout << text << '\n';
     if (!decoder.IsTelegram(text)) {
@@ -48,7 +32,7 @@ void decodeStream(std::istream& in, const std::string& name, const CTelegramDeco
             line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos)
             continue;
-        if (!parseHex(line, bytes)) {
+        if (!parseHexInput(line, bytes)) {
             std::cout << std::flush;
             std::cerr << name << ':' << number << ": not hex text\n";
             continue;
@@ -74,6 +58,21 @@ bool openInput(const std::string& path, std::ifstream& in) {
 }
 
 } // namespace
+
+bool parseHexInput(const std::string& text, std::vector<std::uint8_t>& bytes) {
+    std::size_t digits = 0;
+    for (char c : text) {
+        if (CHexCodec::DigitValue(c) >= 0)
+            ++digits;
+        else if (c != ' ' && c != '\t')
+            return false;
+    }
+    if (digits == 0 || digits % 2 != 0)
+        return false;
+    bytes.assign(digits / 2, 0);
+    CHexCodec().HexToBytes(text, bytes.data(), bytes.size());
+    return true;
+}
 
 int runDecode(const std::vector<std::string>& args) {
     const CTelegramDecoder decoder;

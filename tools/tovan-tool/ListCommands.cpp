@@ -28,18 +28,8 @@ bool load(const std::string& path, MemoryCommandTree& tree, CommandStore& store,
 }
 
 void printItems(const MemoryCommandTree& tree, const CommandStore& store) {
-    std::vector<std::pair<CommandTree::Item, std::size_t>> pending;
-    auto pushChildren = [&](CommandTree::Item parent, std::size_t depth) {
-        std::vector<CommandTree::Item> children;
-        for (auto child = tree.firstChild(parent); child; child = tree.nextSibling(child))
-            children.push_back(child);
-        for (auto child = children.rbegin(); child != children.rend(); ++child)
-            pending.emplace_back(*child, depth);
-    };
-    pushChildren(tree.root(), 1);
-    while (!pending.empty()) {
-        const auto [item, depth] = pending.back();
-        pending.pop_back();
+    std::size_t depth = 1;
+    for (auto item = tree.firstChild(tree.root()); item; item = nextInPreOrder(tree, item, depth)) {
         std::cout << std::string(2 * (depth - 1), ' ') << depth;
         const std::uint32_t id = tree.id(item);
         const bool folder = tree.kind(item) == ItemKind::Folder;
@@ -49,7 +39,6 @@ void printItems(const MemoryCommandTree& tree, const CommandStore& store) {
                       << printable(std::string(reinterpret_cast<const char*>(data),
                                                store.entryLength(id)));
         std::cout << '\n';
-        pushChildren(item, depth + 1);
     }
 }
 

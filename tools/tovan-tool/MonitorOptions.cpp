@@ -1,6 +1,6 @@
 #include "MonitorOptions.h"
 
-#include "frames/CHexCodec.h"
+#include "Commands.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,21 +16,6 @@ bool number(const std::string& text, unsigned long& value) {
     errno = 0;
     value = std::strtoul(text.c_str(), nullptr, 10);
     return errno == 0 && value <= UINT_MAX;
-}
-
-bool hexFrame(const std::string& text, std::vector<std::uint8_t>& bytes) {
-    std::size_t digits = 0;
-    for (char c : text) {
-        if (CHexCodec::DigitValue(c) >= 0)
-            ++digits;
-        else if (c != ' ' && c != '\t')
-            return false;
-    }
-    if (digits == 0 || digits % 2 != 0)
-        return false;
-    bytes.assign(digits / 2, 0);
-    CHexCodec().HexToBytes(text, bytes.data(), bytes.size());
-    return true;
 }
 
 // One option with its value; false with `error` set when it is wrong.
@@ -51,7 +36,7 @@ bool applyOption(const std::string& option, const std::string& value, MonitorOpt
         options.seconds = static_cast<unsigned>(n);
     } else if (option == "--send") {
         std::vector<std::uint8_t> frame;
-        if (!hexFrame(value, frame)) {
+        if (!parseHexInput(value, frame)) {
             error = "--send needs a frame as hex text, not \"" + value + "\"";
             return false;
         }

@@ -30,9 +30,6 @@ public:
     // ../share/tovan/ relative to the program's folder.
     static std::vector<std::string> shippedTablePaths();
 
-    // The file the last lookup used; empty when there was none.
-    const std::string& currentPath() const { return m_loadedPath; }
-
     // Lines are read up to this many characters; the rest of a longer line is skipped.
     static constexpr std::size_t MAX_LINE = 999;
 

@@ -48,7 +48,7 @@ public:
     // True when the header had all its lines.
     bool headerComplete() const { return m_headerComplete; }
 
-    // A folder record when `length` is 0, else a command record with the bytes verbatim.
+    // A command record with the bytes verbatim; a folder record when there are none.
     void writeRecord(std::size_t depth, std::string_view label, const std::uint8_t* data,
                      std::size_t length);
     void writeCloseBlock(std::size_t depth);

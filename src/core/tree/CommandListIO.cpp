@@ -10,23 +10,6 @@ namespace tovan {
 
 namespace {
 
-// The item after `item` in pre-order, keeping `depth` in step; null after the last one.
-CommandTree::Item nextInPreOrder(const CommandTree& tree, CommandTree::Item item,
-                                 std::size_t& depth) {
-    if (CommandTree::Item child = tree.firstChild(item)) {
-        ++depth;
-        return child;
-    }
-    const CommandTree::Item root = tree.root();
-    while (item && item != root) {
-        if (CommandTree::Item next = tree.nextSibling(item))
-            return next;
-        item = tree.parent(item);
-        --depth;
-    }
-    return nullptr;
-}
-
 std::string quoted(const std::string& latin1) {
     return "\"" + latin1ToUtf8(latin1) + "\"";
 }
@@ -47,6 +30,55 @@ void noteRecord(const ListRecord& record, std::size_t depth, std::vector<LoadNot
     if (record.indentation % 2 != 0)
         note("odd indentation of " + std::to_string(record.indentation) +
              " spaces, read as depth " + std::to_string(depth));
+}
+
+// The last folder read at each depth, valid for one load.
+class FolderTrail {
+public:
+    // The last folder one level above `depth`, else the nearest shallower one, else the root
+    // (`parentDepth` 0).
+    CommandTree::Item parentFor(std::size_t depth, CommandTree::Item root,
+                                std::size_t& parentDepth) const {
+        parentDepth = std::min(depth - 1, m_last.size() - 1);
+        while (parentDepth > 0 && !m_last[parentDepth])
+            --parentDepth;
+        return parentDepth > 0 ? m_last[parentDepth] : root;
+    }
+    void remember(std::size_t depth, CommandTree::Item folder) {
+        if (m_last.size() <= depth)
+            m_last.resize(depth + 1, nullptr);
+        m_last[depth] = folder;
+    }
+
+private:
+    std::vector<CommandTree::Item> m_last{nullptr}; // index = depth; 0 stands for the root
+};
+
+// Inserts one record at its sorted place below the parent its indentation asks for.
+void placeRecord(const ListRecord& record, CommandTree& tree, CommandStore& store,
+                 FolderTrail& folders, std::vector<LoadNotice>* notices) {
+    const std::size_t depth = record.indentation / 2 + 1;
+    std::size_t parentDepth = 0;
+    const CommandTree::Item parent = folders.parentFor(depth, tree.root(), parentDepth);
+    const bool folder = record.kind == RecordKind::Folder;
+    const std::uint32_t id = tree.takeNextId();
+    const CommandTree::Item item =
+        tree.insertSorted(parent, record.label, folder ? ItemKind::Folder : ItemKind::Command, id);
+    if (folder) {
+        folders.remember(depth, item);
+        store.appendEntry(id, 0, nullptr);
+    } else {
+        store.appendEntry(id, static_cast<std::uint32_t>(record.data.size()),
+                          reinterpret_cast<const std::uint8_t*>(record.data.data()));
+    }
+    if (!notices)
+        return;
+    noteRecord(record, depth, *notices);
+    if (parentDepth + 1 != depth)
+        notices->push_back(
+            {record.line, "no folder at depth " + std::to_string(depth - 1) + " for " +
+                              quoted(record.label) + "; placed under " +
+                              (parentDepth > 0 ? quoted(tree.label(parent)) : "the root")});
 }
 
 } // namespace
@@ -84,9 +116,7 @@ bool loadList(CommandTree& tree, CommandStore& store, const std::string& path,
         return false;
     if (notices && !file.headerComplete())
         notices->push_back({0, "the header has fewer than 8 lines"});
-
-    // The last folder read at each depth (index = depth; index 0 stands for the root).
-    std::vector<CommandTree::Item> lastFolder(1, nullptr);
+    FolderTrail folders;
     for (;;) {
         const ListRecord record = file.readRecord();
         if (record.kind == RecordKind::End) {
@@ -95,33 +125,7 @@ bool loadList(CommandTree& tree, CommandStore& store, const std::string& path,
                                                      quoted(record.label) + ", which is lost"});
             break;
         }
-        const std::size_t depth = record.indentation / 2 + 1;
-        std::size_t parentDepth = std::min(depth - 1, lastFolder.size() - 1);
-        while (parentDepth > 0 && !lastFolder[parentDepth])
-            --parentDepth;
-        const CommandTree::Item parent = parentDepth > 0 ? lastFolder[parentDepth] : tree.root();
-
-        const bool folder = record.kind == RecordKind::Folder;
-        const std::uint32_t id = tree.takeNextId();
-        const CommandTree::Item item = tree.insertSorted(
-            parent, record.label, folder ? ItemKind::Folder : ItemKind::Command, id);
-        if (folder) {
-            if (lastFolder.size() <= depth)
-                lastFolder.resize(depth + 1, nullptr);
-            lastFolder[depth] = item;
-            store.appendEntry(id, 0, nullptr);
-        } else {
-            store.appendEntry(id, static_cast<std::uint32_t>(record.data.size()),
-                              reinterpret_cast<const std::uint8_t*>(record.data.data()));
-        }
-        if (notices) {
-            noteRecord(record, depth, *notices);
-            if (parentDepth + 1 != depth)
-                notices->push_back(
-                    {record.line, "no folder at depth " + std::to_string(depth - 1) + " for " +
-                                      quoted(record.label) + "; placed under " +
-                                      (parentDepth > 0 ? quoted(tree.label(parent)) : "the root")});
-        }
+        placeRecord(record, tree, store, folders, notices);
     }
     file.close();
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,5 +38,11 @@ public:
     virtual Item insertSorted(Item parent, const std::string& label, ItemKind kind,
                               std::uint32_t id) = 0;
 };
+
+// The item after `item` in pre-order (an item, its subtree, then its next sibling), never
+// leaving the root's subtree; `depth` (1 for children of the root) is kept in step. Null after
+// the last item.
+CommandTree::Item nextInPreOrder(const CommandTree& tree, CommandTree::Item item,
+                                 std::size_t& depth);
 
 } // namespace tovan

@@ -71,19 +71,8 @@ std::string ListFixture::load(const std::string& body) {
 
 std::string ListFixture::describe(const MemoryCommandTree& tree, const CommandStore& store) {
     std::string out;
-    // Depth-first with an explicit stack: trees in these tests can be very deep.
-    std::vector<std::pair<CommandTree::Item, std::size_t>> pending;
-    auto pushChildren = [&](CommandTree::Item parent, std::size_t depth) {
-        std::vector<CommandTree::Item> children;
-        for (auto child = tree.firstChild(parent); child; child = tree.nextSibling(child))
-            children.push_back(child);
-        for (auto child = children.rbegin(); child != children.rend(); ++child)
-            pending.emplace_back(*child, depth);
-    };
-    pushChildren(tree.root(), 1);
-    while (!pending.empty()) {
-        const auto [item, depth] = pending.back();
-        pending.pop_back();
+    std::size_t depth = 1;
+    for (auto item = tree.firstChild(tree.root()); item; item = nextInPreOrder(tree, item, depth)) {
         out += std::string(2 * (depth - 1), ' ');
         const std::uint32_t id = tree.id(item);
         if (tree.kind(item) == ItemKind::Folder) {
@@ -93,7 +82,6 @@ std::string ListFixture::describe(const MemoryCommandTree& tree, const CommandSt
             out += "C " + tree.label(item) + "=" +
                    std::string(data ? data : "", store.entryLength(id)) + "\n";
         }
-        pushChildren(item, depth + 1);
     }
     return out;
 }
