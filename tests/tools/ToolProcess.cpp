@@ -3,34 +3,15 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace tovan::test {
 
-namespace {
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
 ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::string& input,
                          const std::string& folder) {
-    char pattern[] = "/tmp/tovan-tool-run-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return;
-    m_dir = pattern;
-    std::ofstream(m_dir + "/in", std::ios::binary) << input;
+    m_files.write("in", input);
 
     std::vector<std::string> argv{TOVAN_TOOL_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -41,9 +22,9 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::string
 
     m_pid = ::fork();
     if (m_pid == 0) {
-        const int in = ::open((m_dir + "/in").c_str(), O_RDONLY);
-        const int out = ::open((m_dir + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open((m_dir + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = ::open(m_files.path("in").c_str(), O_RDONLY);
+        const int out = ::open(m_files.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(m_files.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
@@ -58,8 +39,6 @@ ToolProcess::ToolProcess(const std::vector<std::string>& args, const std::string
 ToolProcess::~ToolProcess() {
     if (m_pid > 0)
         wait(0);
-    if (!m_dir.empty())
-        std::filesystem::remove_all(m_dir);
 }
 
 int ToolProcess::wait(int timeoutMs) {
@@ -87,11 +66,11 @@ void ToolProcess::interrupt() {
 }
 
 std::string ToolProcess::out() const {
-    return slurp(m_dir + "/out");
+    return m_files.read("out");
 }
 
 std::string ToolProcess::err() const {
-    return slurp(m_dir + "/err");
+    return m_files.read("err");
 }
 
 ToolResult runTool(const std::vector<std::string>& args, const std::string& input,

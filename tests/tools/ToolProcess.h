@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ScratchDir.h"
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,7 +25,7 @@ public:
     std::string err() const;
 
 private:
-    std::string m_dir;
+    ScratchDir m_files; // standard input, output and error
     pid_t m_pid = -1;
     int m_status = -1;
 };

@@ -7,7 +7,9 @@
 #include "frames/CHexCodec.h"
 #include "serial/SerialChannel.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -85,6 +87,7 @@ public:
             const timespec tick{0, 100'000'000};
             while (!m_done) {
                 if (::sigtimedwait(&signals, nullptr, &tick) > 0) {
+                    m_fired = true;
                     loop.quit();
                     return;
                 }
@@ -96,10 +99,35 @@ public:
         m_thread.join();
     }
 
+    bool fired() const { return m_fired; }
+
 private:
     std::atomic<bool> m_done{false};
+    std::atomic<bool> m_fired{false};
     std::thread m_thread;
 };
+
+using Clock = std::chrono::steady_clock;
+
+// Runs the console's loop until `until`; false as soon as the monitor has to end.
+bool runUntil(EventLoop& loop, Clock::time_point until, const InterruptWatch& interrupts,
+              const MonitorConsole& console) {
+    // Short slices: a quit() that comes between two runs is seen by the flags.
+    while (!interrupts.fired() && !console.portLost()) {
+        const auto now = Clock::now();
+        if (now >= until)
+            return true;
+        loop.runFor(std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::min<Clock::duration>(until - now, std::chrono::milliseconds(200))));
+    }
+    return false;
+}
+
+// SendFrame discards what is still queued for output, so the next frame waits until this one
+// had time to leave: its bits at the line's speed (12 per byte at most) plus 20 ms.
+Clock::duration timeOnTheLine(std::size_t bytes, std::uint32_t baudRate) {
+    return std::chrono::milliseconds(20 + bytes * 12 * 1000 / baudRate);
+}
 
 } // namespace
 
@@ -127,14 +155,20 @@ int runMonitor(const std::vector<std::string>& args) {
         std::cerr << "Unable to open " << options.port.portName << ". Please check com settings.\n";
         return EXIT_FAILED;
     }
-    for (const auto& frame : options.frames)
+    const Clock::time_point end = options.seconds
+                                      ? Clock::now() + std::chrono::seconds(*options.seconds)
+                                      : Clock::time_point::max();
+    bool running = true;
+    for (const auto& frame : options.frames) {
         if (const std::uint32_t sent = channel.SendFrame(slot, frame.data(), frame.size()))
             std::cerr << "tovan-tool: sending failed: " << std::strerror(static_cast<int>(sent))
                       << '\n';
-    if (options.seconds)
-        loop.runFor(std::chrono::seconds(*options.seconds));
-    else
-        loop.run();
+        const auto next = Clock::now() + timeOnTheLine(frame.size(), options.port.dcb.BaudRate);
+        if (!(running = runUntil(loop, std::min(next, end), interrupts, console)))
+            break;
+    }
+    if (running)
+        runUntil(loop, end, interrupts, console);
     channel.ClosePort(slot);
     loop.processPending(); // deliveries still queued turn into no-ops
     if (console.portLost()) {

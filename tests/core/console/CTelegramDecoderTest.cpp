@@ -1,152 +1,112 @@
 #include "console/CTelegramDecoder.h"
 
+#include "ScratchDir.h"
 #include "console/TestTelegrams.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-namespace fs = std::filesystem;
 using tovan::CTelegramDecoder;
 using tovan::ManufacturerTable;
 
 namespace {
 
-// A scratch folder with a table of our own and a shipped table to fall back on.
+// A table of our own ("mbus.cfg") and a shipped one to fall back on, in a scratch folder.
 class DecoderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tovan-decoder-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        m_local = (m_dir / "mbus.cfg").string();
-        m_shipped = (m_dir / "shipped.cfg").string();
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    tovan::test::ScratchDir m_dir;
+    CTelegramDecoder m_decoder{ManufacturerTable(m_dir.path("mbus.cfg"), {m_dir.path("shipped")})};
 
-    static void write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    CTelegramDecoder decoder() const {
-        return CTelegramDecoder(ManufacturerTable(m_local, {m_shipped}));
-    }
-    // The manufacturer line of the block for the M-field bytes 43 04 (code ABC).
-    std::string nameLine(CTelegramDecoder& decoder) const {
-        const std::string block = decoder.Decode(telegram("43 04", "07", "22"));
-        return block.substr(2, block.find("\r\n", 2) - 2);
-    }
     // A telegram with the given M-field, device type and signal-strength bytes.
-    static std::string telegram(const std::string& mField, const std::string& type,
-                                const std::string& strength) {
+    static std::string telegram(const std::string& mField, const std::string& type = "07",
+                                const std::string& strength = "22") {
         return "2C 44 " + mField + " 78 56 34 12 01 " + type + " 7A 00 " + strength;
     }
-
-    fs::path m_dir;
-    std::string m_local;
-    std::string m_shipped;
+    // The line of the block that starts with `start` (without its CR LF).
+    std::string line(const std::string& text, const std::string& start) {
+        const std::string block = m_decoder.Decode(text);
+        const std::size_t at = block.find("\r\n" + start) + 2;
+        return block.substr(at, block.find("\r\n", at) - at);
+    }
+    std::string nameLine() { return line(telegram("43 04"), "ABC"); }
 };
 
 } // namespace
 
 TEST_F(DecoderTest, TellsTelegramsFromCommandFramesAndShortTexts) {
-    CTelegramDecoder d = decoder();
     const std::string thirty = "2C 44 43 04 78 56 34 12 01 07 ";
-    ASSERT_EQ(thirty.size(), 30u);
-    EXPECT_TRUE(d.IsTelegram(thirty));
-    EXPECT_FALSE(d.IsTelegram(thirty.substr(0, 29)));
-    EXPECT_FALSE(d.IsTelegram("FF" + thirty));
-    EXPECT_FALSE(d.IsTelegram("FF 01"));
-    EXPECT_TRUE(d.IsTelegram("FE" + thirty));
-    EXPECT_EQ(d.Decode("2C 44 43 04"), ""); // too short to read: nothing, not a crash
+    EXPECT_TRUE(m_decoder.IsTelegram(thirty));
+    EXPECT_FALSE(m_decoder.IsTelegram(thirty.substr(0, 29)));
+    EXPECT_FALSE(m_decoder.IsTelegram("FF" + thirty));
+    EXPECT_TRUE(m_decoder.IsTelegram("FE" + thirty));
+    EXPECT_EQ(m_decoder.Decode("2C 44 43 04"), ""); // too short to read: nothing, no crash
 }
 
-TEST_F(DecoderTest, DecodesTheWholeBlockExactly) {
-    write(m_local, "ABC\tAlpha Beta Meters\r\n");
-    CTelegramDecoder d = decoder();
-    EXPECT_EQ(d.Decode(telegram("43 04", "07", "22")), "\r\nABC  Alpha Beta Meters\r\n"
-                                                       "Identification:  12345678\r\n"
-                                                       "Device type:  07  Water meter\r\n"
-                                                       "RSSI: -57 dBm\r\n");
-    EXPECT_EQ(d.Decode(telegram("00 00", "07", "22")).substr(0, 7), "\r\n@@@  ");
-}
+TEST_F(DecoderTest, DecodesEveryField) {
+    m_dir.write("mbus.cfg", "ABC\tAlpha Beta Meters\r\n");
+    EXPECT_EQ(m_decoder.Decode(telegram("43 04")), "\r\nABC  Alpha Beta Meters\r\n"
+                                                   "Identification:  12345678\r\n"
+                                                   "Device type:  07  Water meter\r\n"
+                                                   "RSSI: -57 dBm\r\n");
+    EXPECT_EQ(line(telegram("00 00"), "@"), "@@@  ");
 
-TEST_F(DecoderTest, NamesDeviceTypesBelowTenOnly) {
-    CTelegramDecoder d = decoder();
-    auto typeLine = [&](const std::string& type) {
-        const std::string block = d.Decode(telegram("43 04", type, "22"));
-        const std::size_t start = block.find("Device type:  ") + 14;
-        return block.substr(start, block.find("\r\n", start) - start);
-    };
-    EXPECT_EQ(typeLine("03"), "03  Gas meter");
-    EXPECT_EQ(typeLine("04"), "04  Heat meter");
-    EXPECT_EQ(typeLine("08"), "08  Heat cost allocator");
-    EXPECT_EQ(typeLine("05"), "05");
-    EXPECT_EQ(typeLine("0A"), "0A");
-    EXPECT_EQ(typeLine("37"), "37");
-}
+    const std::pair<const char*, const char*> types[] = {{"03", "03  Gas meter"},
+                                                         {"04", "04  Heat meter"},
+                                                         {"08", "08  Heat cost allocator"},
+                                                         {"05", "05"},
+                                                         {"0A", "0A"},
+                                                         {"37", "37"}};
+    for (const auto& [type, shown] : types)
+        EXPECT_EQ(line(telegram("43 04", type), "Device"), std::string("Device type:  ") + shown);
 
-TEST_F(DecoderTest, ConvertsSignalStrengthTruncatingTowardZero) {
-    CTelegramDecoder d = decoder();
-    const std::pair<const char*, const char*> cases[] = {
-        {"00", "-74"}, {"22", "-57"}, {"7F", "-11"}, {"80", "-138"}, {"81", "-137"}, {"FF", "-74"},
-    };
-    for (const auto& [strength, dbm] : cases) {
-        const std::string block = d.Decode(telegram("43 04", "07", strength));
-        EXPECT_NE(block.find(std::string("\r\nRSSI: ") + dbm + " dBm\r\n"), std::string::npos)
-            << strength;
-    }
+    const std::pair<const char*, const char*> strengths[] = {
+        {"00", "-74"}, {"22", "-57"}, {"7F", "-11"}, {"80", "-138"}, {"81", "-137"}, {"FF", "-74"}};
+    for (const auto& [strength, dbm] : strengths)
+        EXPECT_EQ(line(telegram("43 04", "07", strength), "RSSI"),
+                  std::string("RSSI: ") + dbm + " dBm");
 }
 
 TEST_F(DecoderTest, FindsNamesByTheTableRules) {
-    CTelegramDecoder d = decoder();
-    write(m_local, "ABB\tOther\nABC   Spaced Name\n");
-    EXPECT_EQ(nameLine(d), "ABC  Spaced Name");
-    write(m_local, "ABC!\t !Bang Name  \n");
-    EXPECT_EQ(nameLine(d), "ABC  Bang Name  ");
-    write(m_local, "ABC    \nABC\tSecond\n"); // the first line with the code decides
-    EXPECT_EQ(nameLine(d), "ABC  ");
-    write(m_local, "AAA\tFirst\n\nABC\tAfter the gap\n"); // an empty line ends the search
-    EXPECT_EQ(nameLine(d), "ABC  ");
-    write(m_local, "AAA\tFirst\nABC\tLast line without end");
-    EXPECT_EQ(nameLine(d), "ABC  Last line without end");
-    write(m_local, "ABC\t" + std::string(2000, 'n') + "\nABD\tNext\n");
-    EXPECT_EQ(nameLine(d), "ABC  " + std::string(ManufacturerTable::MAX_LINE - 4, 'n'));
-}
-
-TEST_F(DecoderTest, PrefersTheNamedTableThenTheShippedOneAndSeesEveryEdit) {
-    CTelegramDecoder d = decoder();
-    EXPECT_EQ(nameLine(d), "ABC  "); // no table at all
-    write(m_shipped, "ABC\tShipped\n");
-    EXPECT_EQ(nameLine(d), "ABC  Shipped");
-    write(m_local, "ABC\tLocal one\n");
-    EXPECT_EQ(nameLine(d), "ABC  Local one");
-    // Same size, rewritten at once: the next decode still shows it.
-    for (char letter : {'A', 'B', 'C', 'D'}) {
-        write(m_local, std::string("ABC\tLocal ") + letter + "ne\n");
-        EXPECT_EQ(nameLine(d), std::string("ABC  Local ") + letter + "ne");
+    const std::pair<std::string, std::string> tables[] = {
+        {"ABB\tOther\nABC   Spaced Name\n", "Spaced Name"},
+        {"ABC!\t !Bang Name  \n", "Bang Name  "},
+        {"ABC    \nABC\tSecond\n", ""},                  // the first line with the code decides
+        {"AAA\tFirst\n\nABC\tAfter the gap\n", ""},      // an empty line ends the search
+        {"AAA\tFirst\nABC\tNo line end", "No line end"}, //
+        {"ABC\t" + std::string(2000, 'n') + "\n", std::string(995, 'n')}, // 999 characters
+    };
+    for (const auto& [table, name] : tables) {
+        m_dir.write("mbus.cfg", table);
+        EXPECT_EQ(nameLine(), "ABC  " + name) << table;
     }
-    write(m_dir / "new.cfg", "ABC\tReplaced\n");
-    fs::rename(m_dir / "new.cfg", m_local);
-    EXPECT_EQ(nameLine(d), "ABC  Replaced");
-    fs::remove(m_local);
-    EXPECT_EQ(nameLine(d), "ABC  Shipped");
 }
 
-TEST_F(DecoderTest, LooksForTheDefaultNameInTheCurrentFolder) {
-    write(m_local, "ABC\tFrom the working folder\n");
-    const fs::path previous = fs::current_path();
-    fs::current_path(m_dir);
-    CTelegramDecoder d(ManufacturerTable("mbus.cfg", {}));
-    const std::string line = nameLine(d);
-    fs::current_path(previous);
-    EXPECT_EQ(line, "ABC  From the working folder");
+TEST_F(DecoderTest, PrefersItsOwnTableToTheShippedOneAndSeesEveryEdit) {
+    EXPECT_EQ(nameLine(), "ABC  "); // no table at all
+    m_dir.write("shipped", "ABC\tShipped\n");
+    EXPECT_EQ(nameLine(), "ABC  Shipped");
+    for (char letter : {'A', 'B', 'C', 'D'}) { // same size, rewritten at once
+        m_dir.write("mbus.cfg", std::string("ABC\tLocal ") + letter + "\n");
+        EXPECT_EQ(nameLine(), std::string("ABC  Local ") + letter);
+    }
+    std::filesystem::rename(m_dir.write("new", "ABC\tReplaced\n"), m_dir.path("mbus.cfg"));
+    EXPECT_EQ(nameLine(), "ABC  Replaced");
+    std::filesystem::remove(m_dir.path("mbus.cfg"));
+    EXPECT_EQ(nameLine(), "ABC  Shipped");
+}
+
+TEST_F(DecoderTest, LooksForTheDefaultNameInTheWorkingFolder) {
+    m_dir.write("mbus.cfg", "ABC\tFrom the working folder\n");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.path());
+    CTelegramDecoder decoder(ManufacturerTable("mbus.cfg", {}));
+    const std::string block = decoder.Decode(telegram("43 04"));
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(block.substr(0, 32), "\r\nABC  From the working folder\r\n");
 }
 
 TEST_F(DecoderTest, DecodesTheSampleTelegrams) {
-    write(m_local, "FLO\tFlonidan A/S\nESY\tEasyMeter GmbH\n");
-    CTelegramDecoder d = decoder();
+    m_dir.write("mbus.cfg", "FLO\tFlonidan A/S\nESY\tEasyMeter GmbH\n");
     const char* expected[] = {
         "\r\nFLO  Flonidan A/S\r\nIdentification:  08455113\r\n"
         "Device type:  03  Gas meter\r\nRSSI: -57 dBm\r\n",
@@ -157,9 +117,8 @@ TEST_F(DecoderTest, DecodesTheSampleTelegrams) {
     };
     const std::size_t lengths[] = {260, 260, 167};
     for (int i = 0; i < tovan::TEST_TELEGRAM_COUNT; ++i) {
-        const std::string_view text = tovan::testTelegram(i);
-        EXPECT_EQ(text.size(), lengths[i]);
-        EXPECT_TRUE(d.IsTelegram(text));
-        EXPECT_EQ(d.Decode(text), expected[i]);
+        EXPECT_EQ(tovan::testTelegram(i).size(), lengths[i]);
+        EXPECT_TRUE(m_decoder.IsTelegram(tovan::testTelegram(i)));
+        EXPECT_EQ(m_decoder.Decode(tovan::testTelegram(i)), expected[i]);
     }
 }

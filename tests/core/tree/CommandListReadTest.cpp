@@ -5,9 +5,7 @@
 #include <filesystem>
 
 using namespace tovan;
-using tovan::test::ListFixture;
-
-using ReadList = ListFixture;
+using ReadList = tovan::test::ListFixture;
 
 TEST_F(ReadList, SortsSiblingsAndReadsIndentationAndDataLines) {
     EXPECT_EQ(load("#\r\n\"b\"\r\n    x1\r\n"
@@ -54,26 +52,22 @@ TEST_F(ReadList, SeesLineEndsAsATextModeReaderDoes) {
 }
 
 TEST_F(ReadList, NeitherCreatesNorReadsWhatIsNotAFile) {
-    MemoryCommandTree tree;
-    CommandStore store;
-    EXPECT_FALSE(loadList(tree, store, path("missing.tcs")));
-    EXPECT_FALSE(std::filesystem::exists(path("missing.tcs")));
-    EXPECT_FALSE(loadList(tree, store, m_dir.string()));
-    EXPECT_EQ(tree.size(), 0u);
+    EXPECT_FALSE(loadList(m_loaded, m_loadedStore, m_dir.path("missing.tcs")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path("missing.tcs")));
+    EXPECT_FALSE(loadList(m_loaded, m_loadedStore, m_dir.path()));
+    EXPECT_EQ(m_loaded.size(), 0u);
 }
 
 TEST_F(ReadList, ListsWhatTheLoadChanged) {
-    writeAll(path("odd.tcs"), "/***\r\n*VX31\r\n*\r\n*\r\n*\r\n*\r\n*\r\n/***\r\n"
-                              "#\r\n\"" +
-                                  std::string(50, 'x') +
-                                  "\"\r\n01\r\n"
-                                  "#\r\n\"we{ir}d\"\r\n\"02,03#\r\n"
-                                  "     #\r\n     \"orphan\"\r\n04\r\n"
-                                  "#\r\n\"cut\"\r\n");
-    MemoryCommandTree tree;
-    CommandStore store;
+    m_dir.write("odd.tcs", "/***\r\n*VX31\r\n*\r\n*\r\n*\r\n*\r\n*\r\n/***\r\n"
+                           "#\r\n\"" +
+                               std::string(50, 'x') +
+                               "\"\r\n01\r\n"
+                               "#\r\n\"we{ir}d\"\r\n\"02,03#\r\n"
+                               "     #\r\n     \"orphan\"\r\n04\r\n"
+                               "#\r\n\"cut\"\r\n");
     std::vector<LoadNotice> notices;
-    ASSERT_TRUE(loadList(tree, store, path("odd.tcs"), &notices));
+    ASSERT_TRUE(loadList(m_loaded, m_loadedStore, m_dir.path("odd.tcs"), &notices));
     std::vector<std::string> seen;
     for (const LoadNotice& notice : notices)
         seen.push_back(std::to_string(notice.line) + ": " + notice.message);
@@ -88,9 +82,9 @@ TEST_F(ReadList, ListsWhatTheLoadChanged) {
                         "19: the file ends inside the record of \"cut\", which is lost",
                     }));
 
-    writeAll(path("short.tcs"), "/***\r\n*VX31\r\n");
     notices.clear();
-    ASSERT_TRUE(loadList(tree, store, path("short.tcs"), &notices));
+    ASSERT_TRUE(
+        loadList(m_loaded, m_loadedStore, m_dir.write("short.tcs", "/***\r\n*VX31\r\n"), &notices));
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].message, "the header has fewer than 8 lines");
 }

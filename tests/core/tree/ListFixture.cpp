@@ -3,69 +3,39 @@
 #include "tree/CommandListHeader.h"
 #include "tree/CommandListIO.h"
 
-#include <fstream>
-#include <sstream>
-#include <stdlib.h>
-
 namespace tovan::test {
-
-void ListFixture::SetUp() {
-    char pattern[] = "/tmp/tovan-list-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_dir = pattern;
-}
-
-void ListFixture::TearDown() {
-    std::filesystem::remove_all(m_dir);
-}
-
-std::string ListFixture::readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void ListFixture::writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::string ListFixture::header() {
     return "/******************************\r\n*VM77\r\n*Version: 1.0\r\n*\r\n*COM3\r\n"
            "*115200\r\n*RTS/CTS\r\n/******************************\r\n";
 }
 
-CommandTree::Item ListFixture::addFolder(MemoryCommandTree& tree, CommandStore& store,
-                                         CommandTree::Item parent, const std::string& label) {
-    const std::uint32_t id = tree.takeNextId();
-    store.appendEntry(id, 0, nullptr);
-    return tree.insertSorted(parent, label, ItemKind::Folder, id);
+CommandTree::Item ListFixture::addFolder(CommandTree::Item parent, const std::string& label) {
+    const std::uint32_t id = m_tree.takeNextId();
+    m_store.appendEntry(id, 0, nullptr);
+    return m_tree.insertSorted(parent, label, ItemKind::Folder, id);
 }
 
-CommandTree::Item ListFixture::addCommand(MemoryCommandTree& tree, CommandStore& store,
-                                          CommandTree::Item parent, const std::string& label,
+CommandTree::Item ListFixture::addCommand(CommandTree::Item parent, const std::string& label,
                                           const std::string& data) {
-    const std::uint32_t id = tree.takeNextId();
-    store.appendEntry(id, static_cast<std::uint32_t>(data.size()),
-                      reinterpret_cast<const std::uint8_t*>(data.data()));
-    return tree.insertSorted(parent, label, ItemKind::Command, id);
+    const std::uint32_t id = m_tree.takeNextId();
+    m_store.appendEntry(id, static_cast<std::uint32_t>(data.size()),
+                        reinterpret_cast<const std::uint8_t*>(data.data()));
+    return m_tree.insertSorted(parent, label, ItemKind::Command, id);
 }
 
-std::string ListFixture::save(const MemoryCommandTree& tree, const CommandStore& store) {
-    const std::string file = path("saved.tcs");
-    EXPECT_TRUE(writeListHeader(file, "VM77"));
-    EXPECT_TRUE(saveList(tree, store, file));
-    const std::string bytes = readAll(file);
+std::string ListFixture::save() {
+    EXPECT_TRUE(writeListHeader(m_dir.path("saved.tcs"), "VM77"));
+    EXPECT_TRUE(saveList(m_tree, m_store, m_dir.path("saved.tcs")));
+    const std::string bytes = m_dir.read("saved.tcs");
     EXPECT_EQ(bytes.substr(0, header().size()), header());
     return bytes.substr(header().size());
 }
 
 std::string ListFixture::load(const std::string& body) {
-    const std::string file = path("loaded.tcs");
-    writeAll(file, header() + body);
     m_loaded.clear();
     m_loadedStore.clear();
-    EXPECT_TRUE(loadList(m_loaded, m_loadedStore, file));
+    EXPECT_TRUE(loadList(m_loaded, m_loadedStore, m_dir.write("loaded.tcs", header() + body)));
     return describe(m_loaded, m_loadedStore);
 }
 
