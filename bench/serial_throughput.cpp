@@ -2,6 +2,7 @@
 // port costs. Prints figures; asserts nothing about time.
 //
 //   serial_throughput [frames] [idle-seconds]
+#include "FloodFrames.h"
 #include "console/ConsoleMessage.h"
 #include "console/EventLoop.h"
 #include "console/OwnerEndpoint.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr double LINE_BAUD = 3000000.0;
 constexpr double BITS_PER_BYTE = 10.0; // 8N1
 
-std::uint16_t sequenceOf(const std::uint8_t* frame);
-
 // A console stand-in on its own thread that counts frames and checks that the sequence number
 // carried in every frame comes in order.
 class CountingOwner : public OwnerEndpoint {
@@ -40,7 +39,7 @@ public:
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t) override {
         if (code != CD_RX_FRAME)
             return;
-        if (sequenceOf(bytes) != static_cast<std::uint16_t>(m_delivered.load()))
+        if (modsim::floodSequence(bytes) != static_cast<std::uint16_t>(m_delivered.load()))
             ++m_outOfOrder;
         ++m_delivered;
     }
@@ -76,27 +75,6 @@ struct Pty {
     std::string path;
 };
 
-// Five-byte frames carrying a 16-bit sequence number: VX31 FE 00 lo hi CS in its command
-// bytes, VM77 FF lo 01 hi CS in its command and data byte.
-std::vector<std::uint8_t> makeFrames(ModuleFamily family, long count) {
-    std::vector<std::uint8_t> all;
-    all.reserve(static_cast<std::size_t>(count) * 5);
-    for (long i = 0; i < count; ++i) {
-        const auto lo = static_cast<std::uint8_t>(i);
-        const auto hi = static_cast<std::uint8_t>(i >> 8);
-        if (family == ModuleFamily::VX31)
-            all.insert(all.end(), {0xFE, 0x00, lo, hi, static_cast<std::uint8_t>(lo ^ hi)});
-        else
-            all.insert(all.end(), {0xFF, lo, 0x01, hi, static_cast<std::uint8_t>(0xFE ^ lo ^ hi)});
-    }
-    return all;
-}
-
-std::uint16_t sequenceOf(const std::uint8_t* frame) {
-    return frame[0] == 0xFE ? static_cast<std::uint16_t>(frame[2] | frame[3] << 8)
-                            : static_cast<std::uint16_t>(frame[1] | frame[3] << 8);
-}
-
 double cpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -115,7 +93,7 @@ void measureThroughput(ModuleFamily family, long frames) {
         std::printf("open failed: %u\n", error);
         return;
     }
-    const std::vector<std::uint8_t> stream = makeFrames(family, frames);
+    const std::vector<std::uint8_t> stream = modsim::floodFrames(family, frames);
     const auto start = Clock::now();
     std::thread writer([&] {
         std::size_t done = 0;

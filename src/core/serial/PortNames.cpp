@@ -1,5 +1,7 @@
 #include "serial/PortNames.h"
 
+#include "serial/SimulatedPorts.h"
+
 #include <cctype>
 
 namespace tovan {
@@ -28,6 +30,8 @@ std::string resolvePortName(const std::string& portName) {
         return {};
     if (portName.front() == '/')
         return portName;
+    if (std::string simulated = findSimulatedPort(portName); !simulated.empty())
+        return simulated;
     if (const unsigned long n = comNumber(portName); n > 0)
         return "/dev/ttyS" + std::to_string(n - 1);
     // A bare name must stay inside /dev.

@@ -1,0 +1,124 @@
+#include "serial/CComSettingsDlg.h"
+
+#include "app/DialogUnits.h"
+#include "serial/PortList.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tovan {
+namespace {
+
+QWidget* place(QWidget* widget, int id, QRect units) {
+    widget->setGeometry(dlu::toPixels(units.x(), units.y(), units.width(), units.height()));
+    if (id != 0)
+        widget->setObjectName(QString::number(id));
+    return widget;
+}
+
+// One radio group: the buttons get consecutive indexes in the order given.
+struct Radio {
+    int id;
+    const char* text;
+    int x, y, width;
+};
+
+QButtonGroup* addRadioGroup(QDialog* dialog, std::initializer_list<Radio> radios) {
+    auto* group = new QButtonGroup(dialog);
+    int index = 0;
+    for (const Radio& radio : radios) {
+        auto* button = new QRadioButton(QString::fromLatin1(radio.text), dialog);
+        place(button, radio.id, QRect(radio.x, radio.y, radio.width, 10));
+        group->addButton(button, index++);
+    }
+    return group;
+}
+
+void check(QButtonGroup* group, int index) {
+    if (QAbstractButton* button = group->button(index))
+        button->setChecked(true);
+}
+
+} // namespace
+
+CComSettingsDlg::CComSettingsDlg(const ComSettingsForm& values, QWidget* parent,
+                                 PortComboBox::PortSource ports)
+    : QDialog(parent) {
+    setObjectName(QString::number(DIALOG_ID));
+    setWindowTitle(QString());
+    setFont(dlu::dialogFont());
+    setFixedSize(dlu::toPixels(QSize(231, 145)));
+    buildGroups();
+
+    m_port = new PortComboBox(
+        ports ? std::move(ports) : PortComboBox::PortSource(availablePortNames), this);
+    place(m_port, 1000, QRect(27, 9, 48, 14));
+    m_baud = new QComboBox(this);
+    m_baud->setEditable(true);
+    m_baud->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* rate : BAUD_LIST)
+        m_baud->addItem(QString::fromLatin1(rate));
+    place(m_baud, 1001, QRect(27, 49, 48, 14));
+
+    m_parity = addRadioGroup(
+        this,
+        {{1006, "None", 100, 15, 60}, {1007, "Odd", 100, 30, 60}, {1008, "Even", 100, 46, 60}});
+    m_handshake = addRadioGroup(this, {{1002, "RTS/CTS", 23, 91, 56}, {1003, "None", 23, 108, 56}});
+    m_stopBits = addRadioGroup(
+        this, {{1004, "One Stopbit", 100, 91, 60}, {1005, "Two Stopbits", 100, 108, 60}});
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    place(ok, 1, QRect(174, 0, 50, 14));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    place(cancel, 2, QRect(174, 18, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    fill(values);
+}
+
+void CComSettingsDlg::buildGroups() {
+    const std::pair<const char*, QRect> groups[] = {
+        {"COM", QRect(16, 0, 67, 30)},       {"Baudrate", QRect(16, 36, 68, 32)},
+        {"Parity", QRect(93, 0, 72, 69)},    {"Flowcontrol", QRect(16, 78, 68, 53)},
+        {"Stopbits", QRect(93, 78, 72, 53)},
+    };
+    for (const auto& [title, units] : groups)
+        place(new QGroupBox(QString::fromLatin1(title), this), 0, units);
+}
+
+void CComSettingsDlg::fill(const ComSettingsForm& values) {
+    // The port list stays empty until it is dropped down; the field shows the port name.
+    m_port->setEditText(QString::fromStdString(values.portText));
+    const int baudEntry = findBaudEntry(values.baudText);
+    if (baudEntry >= 0)
+        m_baud->setCurrentIndex(baudEntry);
+    else
+        m_baud->setEditText(QString::fromStdString(values.baudText));
+    check(m_handshake, values.handshakeIndex);
+    check(m_parity, values.parityIndex);
+    check(m_stopBits, values.stopBitsIndex);
+}
+
+ComSettingsForm CComSettingsDlg::values() const {
+    ComSettingsForm form;
+    form.portText = m_port->currentText().toStdString();
+    form.baudText = m_baud->currentText().toStdString();
+    form.handshakeIndex = m_handshake->checkedId();
+    form.parityIndex = m_parity->checkedId();
+    form.stopBitsIndex = m_stopBits->checkedId();
+    return form;
+}
+
+std::optional<ComSettingsForm::StatusTexts> editComSettings(QWidget* parent,
+                                                            PortSettings& settings) {
+    CComSettingsDlg dialog(ComSettingsForm::fromSettings(settings), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.values().applyTo(settings);
+}
+
+} // namespace tovan

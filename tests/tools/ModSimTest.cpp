@@ -1,0 +1,250 @@
+// The module simulator as a user runs it: a separate process on a pseudo-terminal, found by its
+// registered name and opened through the serial channel like any port.
+#include "ChildProcess.h"
+#include "FaultInjector.h"
+#include "FloodFrames.h"
+#include "RecordingEndpoint.h"
+#include "TelegramSet.h"
+#include "console/ConsoleMessage.h"
+#include "serial/FrameAssembler.h"
+#include "serial/SerialChannel.h"
+#include "serial/SimulatedPorts.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace tovan;
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::RecordingEndpoint;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+class ModSimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tovan-modsim-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_runtime = pattern;
+        ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
+    }
+    void TearDown() override {
+        m_sim.reset();
+        std::system(("rm -rf " + m_runtime).c_str());
+    }
+
+    // Starts the simulator and returns the names it printed, one per module.
+    std::vector<std::string> start(std::vector<std::string> args) {
+        args.insert(args.begin(), TOVAN_MODSIM_PATH);
+        m_sim = std::make_unique<ChildProcess>(
+            args, std::vector<std::string>{"XDG_RUNTIME_DIR=" + m_runtime});
+        std::vector<std::string> names;
+        std::size_t families = 0;
+        for (const std::string& a : args)
+            families += a == "--family";
+        std::string line;
+        while (names.size() < families && m_sim->readLine(line))
+            names.push_back(line.substr(0, line.find(' ')));
+        return names;
+    }
+
+    // Sends each frame and waits for what comes back, one frame at a time.
+    void sendEach(SerialChannel& channel, std::uint8_t slot, const std::vector<Bytes>& frames) {
+        for (const Bytes& f : frames) {
+            channel.SendFrame(slot, f.data(), f.size());
+            owner.loop.runFor(250ms);
+        }
+    }
+
+    void checkInjectedFaults(ModuleFamily family);
+
+    std::vector<Bytes> received() const {
+        std::vector<Bytes> frames;
+        for (const auto& m : owner.messages(CD_RX_FRAME))
+            frames.push_back(m.bytes);
+        return frames;
+    }
+
+    RecordingEndpoint owner;
+    std::unique_ptr<ChildProcess> m_sim;
+    std::string m_runtime;
+};
+
+Bytes checksummed(Bytes frame, std::size_t from) {
+    std::uint8_t cs = 0;
+    for (std::size_t i = from; i < frame.size(); ++i)
+        cs ^= frame[i];
+    frame.push_back(cs);
+    return frame;
+}
+
+DcbTemplate settings() {
+    DcbTemplate dcb;
+    dcb.BaudRate = 115200;
+    return dcb;
+}
+
+// What a receiver makes of the module's output when it follows the receive rules: the
+// planned chunks replayed through an assembler with their pauses.
+std::vector<Bytes> replayThroughAssembler(ModuleFamily family,
+                                          const std::deque<modsim::Chunk>& chunks) {
+    auto assembler = FrameAssembler::create(family);
+    std::vector<Bytes> frames;
+    const auto origin = chunks.empty() ? modsim::Clock::now() : chunks.front().due;
+    for (const modsim::Chunk& chunk : chunks) {
+        const auto ms = static_cast<std::uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(chunk.due - origin).count());
+        for (std::uint8_t b : chunk.bytes)
+            if (assembler->feed(b, ms))
+                frames.emplace_back(assembler->frame(),
+                                    assembler->frame() + assembler->frameLength());
+    }
+    return frames;
+}
+
+} // namespace
+
+TEST_F(ModSimTest, AnswersBothFamiliesByteForByteThroughTheirListedNames) {
+    const auto names = start({"--family", "vx31", "--family", "vm77", "--telegram-ms", "0"});
+    ASSERT_EQ(names, (std::vector<std::string>{"SIM-VX31-1", "SIM-VM77-1"}));
+
+    SerialChannel vx31(ModuleFamily::VX31), vm77(ModuleFamily::VM77);
+    std::uint8_t slotA = 0, slotB = 0;
+    ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slotA), 0u);
+    ASSERT_EQ(vm77.OpenPort("SIM-VM77-1", settings(), owner, slotB), 0u);
+
+    sendEach(vx31, slotA, {checksummed({0xFE, 0x02, 0x00, 0x01, 0x11, 0x22}, 1)});
+    sendEach(vm77, slotB, {checksummed({0xFF, 0x01, 0x02, 0x11, 0x22}, 0)});
+    // Malformed input is dropped as a module would: a wrong checksum gets no answer.
+    sendEach(vx31, slotA, {{0xFE, 0x00, 0x01, 0x02, 0x55}});
+
+    EXPECT_EQ(received(), (std::vector<Bytes>{checksummed({0xFE, 0x02, 0x80, 0x01, 0x11, 0x22}, 1),
+                                              checksummed({0xFF, 0x81, 0x02, 0x11, 0x22}, 0)}));
+    vx31.ClosePort(slotA);
+    vm77.ClosePort(slotB);
+}
+
+TEST_F(ModSimTest, SendsTelegramsOfTheSetAsRawFrames) {
+    ASSERT_EQ(start({"--family", "vm77", "--telegram-ms", "100"}).size(), 1u);
+    SerialChannel vm77(ModuleFamily::VM77);
+    std::uint8_t slot = 0;
+    ASSERT_EQ(vm77.OpenPort("SIM-VM77-1", settings(), owner, slot), 0u);
+    ASSERT_TRUE(owner.waitFor(CD_RX_FRAME, 5));
+    vm77.ClosePort(slot);
+    for (const Bytes& frame : received()) {
+        bool known = false;
+        for (const modsim::Telegram& t : modsim::telegramSet())
+            known = known || t.bytes == frame;
+        EXPECT_TRUE(known);
+        EXPECT_EQ(frame.size(), frame[0] + 1u) << "length byte first, the whole telegram after it";
+    }
+}
+
+TEST_F(ModSimTest, RuleFileScriptsReplies) {
+    const std::string rules = m_runtime + "/rules.txt";
+    std::ofstream(rules) << "# bring-up script\n"
+                            "FE 00 01 02 03 -> FE 01 81 02 AA 28 ; FE 00 82 02 80\n"
+                            "FE 00 09 09 00 ->\n";
+    ASSERT_EQ(start({"--family", "vx31", "--rules", rules}).size(), 1u);
+    SerialChannel vx31(ModuleFamily::VX31);
+    std::uint8_t slot = 0;
+    ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slot), 0u);
+    sendEach(vx31, slot, {{0xFE, 0x00, 0x01, 0x02, 0x03}, {0xFE, 0x00, 0x09, 0x09, 0x00}});
+    vx31.ClosePort(slot);
+    EXPECT_EQ(received(), (std::vector<Bytes>{{0xFE, 0x01, 0x81, 0x02, 0xAA, 0x28},
+                                              {0xFE, 0x00, 0x82, 0x02, 0x80}}));
+
+    std::ofstream(rules) << "FE 00 -> nonsense\n";
+    ChildProcess bad({TOVAN_MODSIM_PATH, "--family", "vx31", "--rules", rules});
+    EXPECT_EQ(bad.wait(), 2);
+}
+
+// Replies carry stray bytes, wrong checksums and pauses at random; the workbench must
+// receive exactly what the receive rules make of the simulator's (replayed) choices.
+void ModSimTest::checkInjectedFaults(ModuleFamily family) {
+    const bool first = family == ModuleFamily::VX31;
+    ASSERT_EQ(start({"--family", first ? "vx31" : "vm77", "--telegram-ms", "0", "--seed", "42",
+                     "--bad-checksum", "30", "--gap", "30", "--stray", "30"})
+                  .size(),
+              1u);
+    std::vector<Bytes> frames, replies;
+    for (std::uint8_t i = 0; i < 16; ++i) {
+        frames.push_back(first ? checksummed({0xFE, 0x01, 0x10, i, 0x33}, 1)
+                               : checksummed({0xFF, i, 0x01, 0x33}, 0));
+        replies.push_back(first ? checksummed({0xFE, 0x01, 0x90, i, 0x33}, 1)
+                                : checksummed({0xFF, std::uint8_t(i | 0x80), 0x01, 0x33}, 0));
+    }
+    modsim::FaultInjector model({30, 30, 30}, 42);
+    std::vector<Bytes> expected;
+    for (const Bytes& reply : replies) {
+        std::deque<modsim::Chunk> chunks;
+        model.plan(reply, true, false, modsim::Clock::now(), chunks);
+        for (const Bytes& f : replayThroughAssembler(family, chunks))
+            expected.push_back(f);
+    }
+    ASSERT_GT(model.faultyFrames(), 3);
+    ASSERT_LT(model.faultyFrames(), 16);
+
+    SerialChannel channel(family);
+    std::uint8_t slot = 0;
+    ASSERT_EQ(channel.OpenPort(first ? "SIM-VX31-1" : "SIM-VM77-1", settings(), owner, slot), 0u);
+    sendEach(channel, slot, frames);
+    channel.ClosePort(slot);
+    EXPECT_EQ(received(), expected);
+}
+
+TEST_F(ModSimTest, InjectedFaultsOfTheFirstFamilyAreDroppedAsTheReceiveRulesSay) {
+    checkInjectedFaults(ModuleFamily::VX31);
+}
+
+TEST_F(ModSimTest, InjectedFaultsOfTheSecondFamilyAreDroppedAsTheReceiveRulesSay) {
+    checkInjectedFaults(ModuleFamily::VM77);
+}
+
+TEST_F(ModSimTest, PortListShowsRunningSimulatorsOnly) {
+    ASSERT_EQ(start({"--family", "vx31", "--family", "vx31"}).size(), 2u);
+    auto ports = listSimulatedPorts();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0].name, "SIM-VX31-1");
+    EXPECT_EQ(ports[1].name, "SIM-VX31-2");
+
+    // Killed without a chance to clean up: its entries are stale and no longer listed.
+    m_sim->stop(SIGKILL);
+    EXPECT_TRUE(listSimulatedPorts().empty());
+    EXPECT_EQ(findSimulatedPort("SIM-VX31-1"), "");
+
+    // Ended normally: it removes its own entries.
+    ASSERT_EQ(start({"--family", "vm77"}).size(), 1u);
+    EXPECT_EQ(listSimulatedPorts().size(), 1u);
+    EXPECT_EQ(m_sim->stop(SIGTERM), 0);
+    EXPECT_TRUE(listSimulatedPorts().empty());
+}
+
+TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
+    ASSERT_EQ(start({"--family", "vx31", "--flood", "50000"}).size(), 1u);
+    SerialChannel vx31(ModuleFamily::VX31);
+    std::uint8_t slot = 0;
+    ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slot), 0u);
+    const Bytes trigger = checksummed({0xFE, 0x00, 0x01, 0x02}, 1);
+    vx31.SendFrame(slot, trigger.data(), trigger.size());
+    const bool all = owner.waitFor(CD_RX_FRAME, 50000, 60s);
+    ASSERT_TRUE(all) << owner.messages(CD_RX_FRAME).size() << " frames";
+    vx31.ClosePort(slot);
+    const auto frames = received();
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        ASSERT_EQ(modsim::floodSequence(frames[i].data()), static_cast<std::uint16_t>(i)) << i;
+    std::string line;
+    ASSERT_TRUE(m_sim->readLine(line));
+    EXPECT_NE(line.find("flood sent 50000 frames"), std::string::npos) << line;
+}
+
+TEST_F(ModSimTest, IdleSimulatorUsesNoCpu) {
+    ASSERT_EQ(start({"--family", "vx31", "--family", "vm77", "--telegram-ms", "0"}).size(), 2u);
+    const double before = m_sim->cpuSeconds();
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(m_sim->cpuSeconds() - before, 0.05);
+}

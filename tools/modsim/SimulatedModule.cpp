@@ -1,0 +1,186 @@
+#include "SimulatedModule.h"
+
+#include "FloodFrames.h"
+#include "TelegramSet.h"
+#include "frames/FrameLayout.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tovan::modsim {
+namespace {
+
+// While nobody reads the port, telegrams beyond this much are dropped, as a module's would be.
+constexpr std::size_t MAX_QUEUED_BYTES = 64 * 1024;
+
+std::uint32_t toMs(Clock::time_point t) {
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count());
+}
+
+void appendChecksummed(Bytes& frame, std::size_t from) {
+    std::uint8_t cs = 0;
+    for (std::size_t i = from; i < frame.size(); ++i)
+        cs ^= frame[i];
+    frame.push_back(cs);
+}
+
+} // namespace
+
+SimulatedModule::SimulatedModule(ModuleFamily family, const ModuleOptions& options)
+    : m_family(family), m_options(options), m_faults(options.faults, options.seed),
+      m_assembler(FrameAssembler::create(family)), m_random(options.seed * 7919u + 1) {}
+
+SimulatedModule::~SimulatedModule() {
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slaveKeeper >= 0)
+        ::close(m_slaveKeeper);
+}
+
+bool SimulatedModule::open(std::string& error) {
+    char name[256] = {};
+    termios raw{};
+    ::cfmakeraw(&raw);
+    if (::openpty(&m_master, &m_slaveKeeper, name, &raw, nullptr) != 0) {
+        error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    termios masterMode{};
+    if (::tcgetattr(m_master, &masterMode) == 0) {
+        ::cfmakeraw(&masterMode);
+        ::tcsetattr(m_master, TCSANOW, &masterMode);
+    }
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slaveKeeper, F_SETFD, FD_CLOEXEC);
+    m_devicePath = name;
+    m_nextTelegram = Clock::now() + std::chrono::milliseconds(m_options.telegramIntervalMs);
+    return true;
+}
+
+pollfd SimulatedModule::pollRequest(Clock::time_point now) const {
+    const bool wantWrite =
+        (!m_output.empty() && m_output.front().due <= now) || m_floodWritten < m_flood.size();
+    return {m_master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
+}
+
+Clock::time_point SimulatedModule::nextDeadline(Clock::time_point now) const {
+    Clock::time_point deadline = now + std::chrono::hours(1);
+    if (!m_output.empty() && m_output.front().due > now)
+        deadline = std::min(deadline, m_output.front().due);
+    if (m_family == ModuleFamily::VM77 && m_options.telegramIntervalMs > 0)
+        deadline = std::min(deadline, m_nextTelegram);
+    return deadline;
+}
+
+void SimulatedModule::service(short revents, Clock::time_point now) {
+    if (revents & POLLIN)
+        readInput(now);
+    if (m_family == ModuleFamily::VM77 && m_options.telegramIntervalMs > 0 && now >= m_nextTelegram)
+        queueTelegram(now);
+    if (m_floodWritten < m_flood.size())
+        writeFlood();
+    else
+        writeDue(now);
+}
+
+void SimulatedModule::readInput(Clock::time_point now) {
+    std::uint8_t buffer[4096];
+    const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+    for (ssize_t i = 0; i < got; ++i) {
+        if (!m_assembler->feed(buffer[i], toMs(now)))
+            continue;
+        const Bytes frame(m_assembler->frame(), m_assembler->frame() + m_assembler->frameLength());
+        ++m_framesReceived;
+        answer(frame, now);
+    }
+}
+
+void SimulatedModule::answer(const Bytes& frame, Clock::time_point now) {
+    if (m_options.floodFrames > 0 && !m_flooded) {
+        startFlood();
+        return;
+    }
+    if (m_options.rules) {
+        if (const std::vector<Bytes>* replies = m_options.rules->find(frame)) {
+            for (const Bytes& reply : *replies)
+                m_faults.plan(reply, true, false, now, m_output);
+            return;
+        }
+    }
+    // A second-family module sends frames it gets without a start byte out over the air.
+    if (m_family == ModuleFamily::VM77 && frame[0] != frame::VM77_START)
+        return;
+    m_faults.plan(defaultReply(frame), true, false, now, m_output);
+}
+
+// The module's answer: the same frame with the top bit of the (first) command byte set.
+Bytes SimulatedModule::defaultReply(const Bytes& frame) const {
+    Bytes reply(frame.begin(), frame.end() - 1);
+    if (m_family == ModuleFamily::VX31) {
+        reply[2] |= 0x80;
+        appendChecksummed(reply, 1);
+    } else {
+        reply[1] |= 0x80;
+        appendChecksummed(reply, 0);
+    }
+    return reply;
+}
+
+void SimulatedModule::queueTelegram(Clock::time_point now) {
+    m_nextTelegram = now + std::chrono::milliseconds(m_options.telegramIntervalMs);
+    std::size_t queued = 0;
+    for (const Chunk& chunk : m_output)
+        queued += chunk.bytes.size();
+    if (queued > MAX_QUEUED_BYTES)
+        return;
+    const std::vector<Telegram>& set = telegramSet();
+    m_telegramIndex = std::uniform_int_distribution<std::size_t>(0, set.size() - 1)(m_random);
+    m_faults.plan(set[m_telegramIndex].bytes, false, true, now, m_output);
+}
+
+void SimulatedModule::writeDue(Clock::time_point now) {
+    while (!m_output.empty() && m_output.front().due <= now) {
+        Chunk& chunk = m_output.front();
+        if (!chunk.bytes.empty()) {
+            const ssize_t n = ::write(m_master, chunk.bytes.data(), chunk.bytes.size());
+            if (n < 0)
+                return; // EAGAIN: nobody reads; try again when poll says so
+            chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + n);
+            if (!chunk.bytes.empty())
+                return;
+        }
+        m_output.pop_front();
+    }
+}
+
+void SimulatedModule::startFlood() {
+    m_flooded = true;
+    m_flood = floodFrames(m_family, m_options.floodFrames);
+    m_floodWritten = 0;
+    m_floodStart = Clock::now();
+}
+
+void SimulatedModule::writeFlood() {
+    const ssize_t n = ::write(m_master, m_flood.data() + m_floodWritten,
+                              std::min<std::size_t>(65536, m_flood.size() - m_floodWritten));
+    if (n <= 0)
+        return;
+    m_floodWritten += static_cast<std::size_t>(n);
+    if (m_floodWritten < m_flood.size())
+        return;
+    const double seconds = std::chrono::duration<double>(Clock::now() - m_floodStart).count();
+    std::printf("%s: flood sent %ld frames in %.3f s (%.0f frames/s)\n", m_name.c_str(),
+                m_options.floodFrames, seconds, m_options.floodFrames / seconds);
+    std::fflush(stdout);
+    m_flood.clear();
+    m_floodWritten = 0;
+}
+
+} // namespace tovan::modsim
