@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,6 @@ int runDecode(const std::vector<std::string>& args);
 int runList(const std::vector<std::string>& args);
 int runCheck(const std::vector<std::string>& args);
 int runMonitor(const std::vector<std::string>& args);
-
-// The bytes of hex text typed or pasted by a user: digits in any case, spaces and tabs between
-// them as they come. False for any other character, an odd count of digits, or no digits.
-bool parseHexInput(const std::string& text, std::vector<std::uint8_t>& bytes);
 
 // Bytes as readable text: printable ASCII as it is, Latin-1 letters in UTF-8, other bytes as
 // \xNN.

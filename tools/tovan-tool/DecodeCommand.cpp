@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "console/CTelegramDecoder.h"
 #include "frames/CHexCodec.h"
+#include "frames/HexInput.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -58,21 +59,6 @@ bool openInput(const std::string& path, std::ifstream& in) {
 }
 
 } // namespace
-
-bool parseHexInput(const std::string& text, std::vector<std::uint8_t>& bytes) {
-    std::size_t digits = 0;
-    for (char c : text) {
-        if (CHexCodec::DigitValue(c) >= 0)
-            ++digits;
-        else if (c != ' ' && c != '\t')
-            return false;
-    }
-    if (digits == 0 || digits % 2 != 0)
-        return false;
-    bytes.assign(digits / 2, 0);
-    CHexCodec().HexToBytes(text, bytes.data(), bytes.size());
-    return true;
-}
 
 int runDecode(const std::vector<std::string>& args) {
     const CTelegramDecoder decoder;

@@ -1,6 +1,6 @@
 #include "MonitorOptions.h"
 
-#include "Commands.h"
+#include "frames/HexInput.h"
 
 #include <cerrno>
 #include <climits>
