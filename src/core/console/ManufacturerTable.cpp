@@ -34,28 +34,21 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Reads one line without its line end (a CR before the LF is part of the line end, as a
-// text-mode reader sees it). Keeps at most `limit` characters and skips the rest of a longer
-// line. A zero byte ends the line's text. False at the end of the file with nothing read.
-bool readLine(std::FILE* file, std::string& line, std::size_t limit) {
-    line.clear();
-    bool readAny = false;
-    bool cut = false;
-    int c;
-    while ((c = getc_unlocked(file)) != EOF) {
-        readAny = true;
-        if (c == '\n')
-            break;
-        if (c == 0)
-            cut = true;
-        if (!cut && line.size() < limit + 1)      // one more: a CR at the limit may still belong
-            line.push_back(static_cast<char>(c)); // to the line end
-    }
-    if (!line.empty() && line.back() == '\r' && c == '\n')
-        line.pop_back();
-    if (line.size() > limit)
-        line.resize(limit);
-    return readAny;
+// No real table comes near this; bytes beyond it are not read.
+constexpr std::size_t MAX_TABLE_BYTES = 16u << 20;
+
+// The file's bytes; empty when it cannot be read.
+std::string readTable(const std::string& path) {
+    std::string content;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return content;
+    char chunk[65536];
+    std::size_t got;
+    while (content.size() < MAX_TABLE_BYTES &&
+           (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        content.append(chunk, std::min(got, MAX_TABLE_BYTES - content.size()));
+    return content;
 }
 
 } // namespace
@@ -129,26 +122,38 @@ void ManufacturerTable::refresh() {
 }
 
 void ManufacturerTable::load(const std::string& path, const FileStamp& stamp) {
-    std::fill(m_index.begin(), m_index.end(), 0);
-    m_names.clear();
     m_loadedPath = path;
     m_loadedStamp = stamp;
     m_loaded = !path.empty();
-    m_unsettled = false;
-    if (!m_loaded)
-        return;
-
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    m_unsettled = nanoseconds(now) - nanoseconds(stamp.modified) < SETTLE_NS;
+    m_unsettled = m_loaded && nanoseconds(now) - nanoseconds(stamp.modified) < SETTLE_NS;
 
-    // A table that exists but cannot be read gives no names, like one without the code.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return;
-    std::string line;
-    while (readLine(file.get(), line, MAX_LINE) && !line.empty())
+    // A table that exists but cannot be read gives no names, like an empty one.
+    std::string content = m_loaded ? readTable(path) : std::string();
+    if (content == m_content)
+        return; // checked again while unsettled, but not changed
+    m_content = std::move(content);
+    parse();
+}
+
+void ManufacturerTable::parse() {
+    std::fill(m_index.begin(), m_index.end(), 0);
+    m_names.clear();
+    std::string_view rest = m_content;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        // A CR before the LF belongs to the line end, as a text-mode reader sees it; a zero
+        // byte ends the line's text; a longer line keeps its first MAX_LINE characters.
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        line = line.substr(0, std::min(line.find('\0'), MAX_LINE));
+        if (line.empty())
+            return; // an empty line ends the search
         addLine(line);
+    }
 }
 
 void ManufacturerTable::addLine(std::string_view line) {

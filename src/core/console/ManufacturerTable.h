@@ -31,6 +31,7 @@ public:
     static std::vector<std::string> shippedTablePaths();
 
     // Lines are read up to this many characters; the rest of a longer line is skipped.
+    // Files are read up to 16 MiB.
     static constexpr std::size_t MAX_LINE = 999;
 
 private:
@@ -46,6 +47,7 @@ private:
     void refresh();
     bool findTable(std::string& path, FileStamp& stamp) const;
     void load(const std::string& path, const FileStamp& stamp);
+    void parse();
     void addLine(std::string_view line);
     static int keyOf(std::string_view code);
 
@@ -55,8 +57,10 @@ private:
     FileStamp m_loadedStamp;
     bool m_loaded = false;
     // A file changed within the file system's time-stamp granularity of our read could change
-    // again without its stamp moving; such a table is read again until it has settled.
+    // again without its stamp moving; such a table is read (and compared) again at every
+    // lookup until it has settled.
     bool m_unsettled = false;
+    std::string m_content; // the bytes the names come from
     // Index by the 15 bits of a code (five per letter): 0 none, else position in m_names + 1.
     std::vector<std::uint16_t> m_index;
     std::vector<std::string> m_names;
