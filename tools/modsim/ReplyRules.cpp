@@ -1,6 +1,6 @@
 #include "ReplyRules.h"
 
-#include "frames/CHexCodec.h"
+#include "frames/HexInput.h"
 
 #include <fstream>
 #include <sstream>
@@ -19,18 +19,7 @@ std::string trim(const std::string& s) {
 } // namespace
 
 bool parseHexFrame(const std::string& text, Bytes& bytes) {
-    int digits = 0;
-    for (char c : text) {
-        if (CHexCodec::DigitValue(c) >= 0)
-            ++digits;
-        else if (c != ' ' && c != '\t')
-            return false;
-    }
-    if (digits == 0 || digits % 2 != 0)
-        return false;
-    bytes.assign(static_cast<std::size_t>(digits / 2), 0);
-    CHexCodec().HexToBytes(text, bytes.data(), bytes.size());
-    return true;
+    return parseHexInput(text, bytes);
 }
 
 bool ReplyRules::load(const std::string& path, std::string& error) {

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "console/ManufacturerTable.h"
+#include "console/TestSequence.h"
+#include "frames/CHexCodec.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tovan {
+
+class OwnerEndpoint;
+
+// Turns the hex text of a frame that a second-family module received over the air into the
+// few lines the console shows under it: manufacturer, identification number, device type and
+// signal strength. It also starts and stops the console's test sequence.
+//
+// Decoding runs on the console's own thread; the decoder is not meant to be shared between
+// threads.
+class CTelegramDecoder {
+public:
+    CTelegramDecoder() = default;
+    explicit CTelegramDecoder(ManufacturerTable table);
+    virtual ~CTelegramDecoder();
+    CTelegramDecoder(const CTelegramDecoder&) = delete;
+    CTelegramDecoder& operator=(const CTelegramDecoder&) = delete;
+
+    // False for a command frame of the module (text beginning with "FF") and for texts of
+    // fewer than 30 characters.
+    bool IsTelegram(std::string_view text) const;
+
+    // The decoded block, every line ending in CR LF and the first line empty. Expects hex text
+    // as BytesToHex writes it; a text too short to hold the fields gives an empty string.
+    std::string Decode(std::string_view text) const;
+
+    // Starts this console's sequence of sample telegrams towards `owner` (a running one is
+    // stopped first). The owner must outlive the sequence: stop it before the owner goes.
+    void StartTestSequence(OwnerEndpoint& owner,
+                           std::chrono::milliseconds period = TestSequence::DEFAULT_PERIOD);
+    // Stops the sequence and waits for its thread; a no-op when none runs.
+    void StopTestSequence();
+    bool testSequenceRunning() const { return m_testSequence != nullptr; }
+
+    // Characters a text needs before Decode can read every field but the last byte.
+    static constexpr std::size_t MIN_DECODABLE = 29;
+
+private:
+    mutable ManufacturerTable m_table; // caches the file; lookups do not change what it says
+    CHexCodec m_codec;
+    std::unique_ptr<TestSequence> m_testSequence;
+};
+
+} // namespace tovan

@@ -1,0 +1,48 @@
+#include "tree/CommandListHeader.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace tovan {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+bool writeListHeader(const std::string& path, std::string_view model) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::string header;
+    header += "/******************************\r\n";
+    header += '*';
+    header += model;
+    header += "\r\n";
+    header += "*Version: 1.0\r\n*\r\n*COM3\r\n*115200\r\n*RTS/CTS\r\n";
+    header += "/******************************\r\n";
+    const bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::string readListModel(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return {};
+    int c;
+    while ((c = std::fgetc(file.get())) != EOF && c != '\n') {
+    }
+    std::string line;
+    while ((c = std::fgetc(file.get())) != EOF && c != '\n')
+        line += static_cast<char>(c);
+    if (c == EOF && line.empty())
+        return {};
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return !line.empty() && line.front() == '*' ? line.substr(1) : line;
+}
+
+} // namespace tovan
