@@ -1,13 +1,18 @@
-// Renders the composer forms and the COM settings dialog into PNG files, so their look can be
-// checked without a console around them: form-snapshots <directory>.
+// Renders the composer forms, the COM settings dialog and a command tree into PNG files, so
+// their look can be checked without a console around them: form-snapshots <directory>.
 #include "composer/CVM77PacketViewDlg.h"
 #include "composer/CVX3xPacketViewDlg.h"
 #include "serial/CComSettingsDlg.h"
+#include "tree/CControlTreeView.h"
+#include "tree/CommandListHeader.h"
+#include "tree/TreeImages.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -18,6 +23,28 @@ bool save(QWidget& widget, const QDir& dir, const QString& name) {
     const bool ok = widget.grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
     return ok;
+}
+
+// A second-family tree with a few folders and commands, one folder selected.
+bool fillTree(tovan::CControlTreeView& tree) {
+    const QTemporaryDir scratch;
+    const std::string path = scratch.filePath(QStringLiteral("sample.tcs")).toStdString();
+    if (!scratch.isValid() || !tovan::writeListHeader(path, "VM77"))
+        return false;
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        << "#\n\"Meters\"\n{\n  #\n  \"Read serial number\"\n  FF 0A 00 F5\n"
+           "  #\n  \"Set mode T1\"\n  FF 09 01 01 F6\n#\n}\n"
+           "#\n\"Setup\"\n{\n  #\n  \"Radio\"\n  {\n    #\n    \"Channel 3\"\n    FF 04 01 03 F9\n"
+           "  #\n  }\n  #\n  \"Reset\"\n  FF 05 00 FA\n#\n}\n"
+           "#\n\"Ping\"\nFF 01 00 FE\n";
+    tree.setImageList(tovan::treeImageList(tovan::ModuleFamily::VM77));
+    tree.setRootItem(QStringLiteral("VM77-M"));
+    if (!tree.reloadList(path))
+        return false;
+    tree.expandAll();
+    tree.setCurrentItem(
+        tree.findItems(QStringLiteral("Radio"), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+    return true;
 }
 
 } // namespace
@@ -47,7 +74,11 @@ int main(int argc, char* argv[]) {
     tovan::PortSettings settings = tovan::PortSettings::forFamily(tovan::ModuleFamily::VM77);
     tovan::CComSettingsDlg dialog(tovan::ComSettingsForm::fromSettings(settings));
 
-    bool ok = save(vx31, dir, QStringLiteral("composer-vx31.png"));
+    tovan::CControlTreeView tree;
+    tree.resize(220, 240);
+
+    bool ok = fillTree(tree) && save(tree, dir, QStringLiteral("command-tree.png"));
+    ok = save(vx31, dir, QStringLiteral("composer-vx31.png")) && ok;
     ok = save(vm77, dir, QStringLiteral("composer-vm77.png")) && ok;
     ok = save(dialog, dir, QStringLiteral("com-settings.png")) && ok;
     return ok ? 0 : 1;
