@@ -135,7 +135,7 @@ QMenu* CControlTreeView::createContextMenu() {
 }
 
 void CControlTreeView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+    if (event->key() == Qt::Key_Delete) {
         runCommand(ID_REMOVE);
         return;
     }
