@@ -17,7 +17,7 @@
 namespace tovan {
 
 using composer::Field;
-using Role = ComposerFormSpec::Role;
+using Role = ComposerFormLayout::Role;
 
 namespace {
 
@@ -59,10 +59,10 @@ void setWritable(QLineEdit* edit, bool writable) {
 
 } // namespace
 
-CPacketViewDlg::CPacketViewDlg(const ComposerFormSpec& spec, QWidget* parent)
-    : QWidget(parent), m_spec(spec), m_composer(spec.family) {
+CPacketViewDlg::CPacketViewDlg(const ComposerFormLayout& layout, QWidget* parent)
+    : QWidget(parent), m_layout(layout), m_composer(layout.family) {
     setFont(dlu::dialogFont());
-    resize(dlu::toPixels(spec.units));
+    resize(dlu::toPixels(layout.units));
     buildControls();
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CPacketViewDlg::onTick);
@@ -76,7 +76,7 @@ CPacketViewDlg::~CPacketViewDlg() {
 }
 
 void CPacketViewDlg::buildControls() {
-    for (const ComposerFormSpec::Control& control : m_spec.controls) {
+    for (const ComposerFormLayout::Control& control : m_layout.controls) {
         const QRect place = dlu::toPixels(control.units.x(), control.units.y(),
                                           control.units.width(), control.units.height());
         const QString text = QString::fromLatin1(control.text);
@@ -119,7 +119,7 @@ QLineEdit* CPacketViewDlg::addEdit(Field field) {
     m_edits[static_cast<std::size_t>(field)] = line;
     if (field == Field::Period)
         return line; // any text, no limit, case kept
-    line->setValidator(new FieldInputValidator(line, composer::fieldLimit(m_spec.family, field)));
+    line->setValidator(new FieldInputValidator(line, composer::fieldLimit(m_layout.family, field)));
     if (field != Field::Command && field != Field::Data) {
         setWritable(line, false);
         line->setFocusPolicy(Qt::ClickFocus);
@@ -151,12 +151,12 @@ void CPacketViewDlg::LayoutFields() {
     if (!data)
         return;
     const int w = width();
-    const int top = m_spec.fieldTop;
-    const int height = m_spec.fieldBottom - top;
-    data->setGeometry(m_spec.dataLeft, top, std::max(0, w - 87 - m_spec.dataLeft), height);
+    const int top = m_layout.fieldTop;
+    const int height = m_layout.fieldBottom - top;
+    data->setGeometry(m_layout.dataLeft, top, std::max(0, w - 87 - m_layout.dataLeft), height);
     edit(Field::Checksum)->setGeometry(w - 72, top, 24, height);
-    m_checksumLabel->setGeometry(w - 82, m_spec.labelTop, m_checksumLabel->width(),
-                                 m_spec.labelBottom - m_spec.labelTop);
+    m_checksumLabel->setGeometry(w - 82, m_layout.labelTop, m_checksumLabel->width(),
+                                 m_layout.labelBottom - m_layout.labelTop);
     update();
 }
 

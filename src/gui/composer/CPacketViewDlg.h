@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composer/ComposerFormSpec.h"
+#include "composer/ComposerFormLayout.h"
 #include "composer/PacketComposer.h"
 
 #include <QTimer>
@@ -52,7 +52,7 @@ public:
     int periodicTimerId() const { return m_timerId; }
 
 protected:
-    explicit CPacketViewDlg(const ComposerFormSpec& spec, QWidget* parent = nullptr);
+    explicit CPacketViewDlg(const ComposerFormLayout& layout, QWidget* parent = nullptr);
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,7 +75,7 @@ private:
     void applyControlStates();
     void showNotice(const composer::Notice& notice);
 
-    ComposerFormSpec m_spec;
+    ComposerFormLayout m_layout;
     composer::PacketComposer m_composer;
     QTimer m_timer;
     int m_timerId = 0;

@@ -3,10 +3,10 @@
 namespace tovan {
 namespace {
 
-using Role = ComposerFormSpec::Role;
+using Role = ComposerFormLayout::Role;
 
-ComposerFormSpec formSpec() {
-    return ComposerFormSpec{
+ComposerFormLayout formSpec() {
+    return ComposerFormLayout{
         ModuleFamily::VX31,
         QSize(441, 61),
         {

@@ -11,7 +11,7 @@ namespace tovan {
 
 // What a composer form consists of: its controls in left-to-right order with their ids,
 // texts and places in dialog units, and the pixel rules by which the Data field stretches.
-struct ComposerFormSpec {
+struct ComposerFormLayout {
     enum class Role {
         Label,
         ChecksumLabel,
