@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <sstream>
@@ -14,21 +15,37 @@ extern char** environ;
 
 namespace tovan::test {
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv,
-                           const std::vector<std::string>& environment) {
+namespace {
+
+void redirect(const std::string& path, int fd, int flags) {
+    if (path.empty())
+        return;
+    const int file = ::open(path.c_str(), flags, 0600);
+    if (file < 0)
+        ::_exit(126);
+    ::dup2(file, fd);
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Setup& setup) {
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         env.emplace_back(*e);
-    env.insert(env.end(), environment.begin(), environment.end());
+    env.insert(env.end(), setup.environment.begin(), setup.environment.end());
 
     m_pid = ::fork();
     if (m_pid == 0) {
         ::dup2(pipeFds[1], STDOUT_FILENO);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
+        redirect(setup.stdinPath, STDIN_FILENO, O_RDONLY);
+        redirect(setup.stdoutPath, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        redirect(setup.stderrPath, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        ::close_range(3, ~0U, 0); // nothing of the test's own (a pty master) stays open
+        if (!setup.folder.empty() && ::chdir(setup.folder.c_str()) != 0)
+            ::_exit(126);
         std::vector<char*> args, envp;
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));

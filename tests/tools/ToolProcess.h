@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "ScratchDir.h"
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -26,8 +28,7 @@ public:
 
 private:
     ScratchDir m_files; // standard input, output and error
-    pid_t m_pid = -1;
-    int m_status = -1;
+    std::unique_ptr<ChildProcess> m_process;
 };
 
 // Convenience: run to the end.
