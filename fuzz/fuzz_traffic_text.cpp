@@ -24,16 +24,25 @@ namespace {
 struct Line {
     std::string text;
     std::vector<Colour> colours;
-    bool operator==(const Line& other) const {
-        return text == other.text && colours == other.colours;
-    }
 };
 
-std::vector<Line> snapshot(const LineStore& store) {
-    std::vector<Line> lines;
+// Lines are compared by a fingerprint of their characters and colours: a store of a thousand
+// lines is compared after every call without copying it.
+std::uint64_t fingerprint(const std::string& text, const std::vector<Colour>& colours) {
+    std::uint64_t hash = 14695981039346656037ull;
+    auto mix = [&hash](std::uint64_t value) { hash = (hash ^ value) * 1099511628211ull; };
+    for (char c : text)
+        mix(static_cast<unsigned char>(c));
+    for (Colour c : colours)
+        mix(c);
+    return hash ^ text.size();
+}
+
+std::vector<std::uint64_t> fingerprints(const LineStore& store) {
+    std::vector<std::uint64_t> prints;
     for (int i = 0; i < store.lineCount(); ++i)
-        lines.push_back({store.text(i), store.colours(i)});
-    return lines;
+        prints.push_back(fingerprint(store.text(i), store.colours(i)));
+    return prints;
 }
 
 void checkStore(const ColorEditModel& model) {
@@ -69,21 +78,24 @@ Line shown(std::string_view text, Colour colour, int tabWidth) {
     return line;
 }
 
-std::vector<Line> afterAddLine(std::vector<Line> before, std::string_view text, Colour colour,
-                               const ColorEditModel& model) {
-    if (before.size() > static_cast<std::size_t>(model.lineLimit()))
-        before.resize(static_cast<std::size_t>(model.lineLimit()));
-    std::vector<Line> after;
+std::vector<std::uint64_t> afterAddLine(const std::vector<std::uint64_t>& before,
+                                        const std::string& firstLine, std::string_view text,
+                                        Colour colour, const ColorEditModel& model) {
+    const std::size_t kept = std::min(before.size(), static_cast<std::size_t>(model.lineLimit()));
+    std::vector<std::uint64_t> after;
+    auto add = [&after](const Line& line) {
+        after.push_back(fingerprint(line.text, line.colours));
+    };
     for (;;) {
         const std::size_t end = text.find('\n');
-        after.push_back(shown(text.substr(0, end), colour, model.tabWidth()));
+        add(shown(text.substr(0, end), colour, model.tabWidth()));
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
     }
-    if (!before.front().text.empty())
-        after.push_back(shown(before.front().text, colour, model.tabWidth()));
-    after.insert(after.end(), before.begin() + 1, before.end());
+    if (!firstLine.empty())
+        add(shown(firstLine, colour, model.tabWidth()));
+    after.insert(after.end(), before.begin() + 1, before.begin() + kept);
     return after;
 }
 
@@ -106,17 +118,34 @@ private:
 };
 
 void addLine(ColorEditModel& model, std::string_view text, Colour colour) {
-    const std::vector<Line> before = snapshot(model.store());
+    const std::vector<std::uint64_t> before = fingerprints(model.store());
+    const std::string firstLine = model.store().text(0);
     model.AddLine(text, colour);
-    FUZZ_CHECK(snapshot(model.store()) == afterAddLine(before, text, colour, model),
+    FUZZ_CHECK(fingerprints(model.store()) == afterAddLine(before, firstLine, text, colour, model),
                "AddLine puts the entry in front of the store cut to its limit");
 }
 
+// Every line an insertion touches takes its colour as a whole: from the line where the text
+// (or the selection it replaces) starts to the line the caret ends on, or the line above when
+// the caret ends at the start of a line (a last line feed with nothing after it and nothing to
+// carry adds no line).
 void insertText(ColorEditModel& model, std::string_view text, Colour colour) {
     const int before = model.lineCount();
+    const int firstLine = std::min(model.caret().line, model.anchor().line);
+    const bool touches = std::any_of(text.begin(), text.end(), [](char c) {
+        return c == '\n' || c == '\t' || charclass::isPrintable(static_cast<unsigned char>(c));
+    });
     model.InsertColouredText(text, colour);
     const auto lineFeeds = std::count(text.begin(), text.end(), '\n');
     FUZZ_CHECK(model.lineCount() <= before + lineFeeds + 1, "an insertion adds its lines only");
+    if (!touches)
+        return;
+    const TextPos caret = model.caret();
+    const int lastLine =
+        std::min(caret.column == 0 ? caret.line - 1 : caret.line, model.lineCount() - 1);
+    for (int line = firstLine; line <= lastLine; ++line)
+        for (Colour c : model.store().colours(line))
+            FUZZ_CHECK(c == colour, "every line an insertion touches takes its colour");
 }
 
 } // namespace
