@@ -2,12 +2,14 @@
 //
 // Input: one byte choosing the family (low bit: 0 first family, 1 second), four bytes of the
 // starting clock (so the millisecond clock may wrap), then pairs of (byte, milliseconds since
-// the byte before).
+// the byte before). The same pairs also make a stream of well-formed frames, every one of
+// which must be received whole.
 #include "FuzzCheck.h"
 #include "frames/FrameLayout.h"
 #include "serial/FrameAssembler.h"
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 using namespace tovan;
@@ -91,6 +93,61 @@ void checkAgainstInput(ModuleFamily family, const std::vector<Delivered>& frames
     }
 }
 
+// A well-formed frame of the family whose length comes from `lengthByte` and whose other bytes
+// come from `next`. For the second family an odd length byte makes a raw frame (of any length
+// but 0, which waits for one more byte), an even one a command frame.
+std::vector<std::uint8_t> buildFrame(ModuleFamily family, std::uint8_t lengthByte,
+                                     const std::function<std::uint8_t()>& next) {
+    std::vector<std::uint8_t> f;
+    if (family == ModuleFamily::VX31) {
+        f = {frame::VX31_START, lengthByte};
+        for (int i = 0; i < lengthByte + 2; ++i)
+            f.push_back(next());
+        f.push_back(xorOf(&f[1], f.size() - 1));
+    } else if (lengthByte & 1) {
+        f = {static_cast<std::uint8_t>(lengthByte == 0xFF ? 1 : lengthByte)};
+        for (int i = 0; i < f[0]; ++i)
+            f.push_back(next());
+    } else {
+        f = {frame::VM77_START, next(), lengthByte};
+        for (int i = 0; i < lengthByte; ++i)
+            f.push_back(next());
+        f.push_back(xorOf(f.data(), f.size()));
+    }
+    return f;
+}
+
+// The arrivals' bytes made into frames that follow one another, their bytes less than the
+// timeout apart (the arrivals' own spacing, cut below it).
+std::vector<Arrival> wellFormedStream(ModuleFamily family, const std::vector<Arrival>& input,
+                                      std::vector<std::vector<std::uint8_t>>& frames) {
+    std::size_t used = 0;
+    auto next = [&]() { return used < input.size() ? input[used++].byte : std::uint8_t{0}; };
+    std::vector<Arrival> stream;
+    std::uint32_t clock = input.front().timeMs;
+    while (used < input.size()) {
+        frames.push_back(buildFrame(family, next(), next));
+        for (std::uint8_t b : frames.back()) {
+            const std::size_t k = stream.size() % input.size();
+            const std::uint32_t step = k == 0 ? 0 : input[k].timeMs - input[k - 1].timeMs;
+            clock += step % FrameAssembler::FRAME_TIMEOUT_MS;
+            stream.push_back({b, clock});
+        }
+    }
+    return stream;
+}
+
+void checkEveryFrameReceived(ModuleFamily family, const std::vector<Arrival>& input) {
+    if (input.empty())
+        return;
+    std::vector<std::vector<std::uint8_t>> sent;
+    const std::vector<Arrival> stream = wellFormedStream(family, input, sent);
+    const std::vector<Delivered> received = assemble(family, stream);
+    FUZZ_CHECK(received.size() == sent.size(), "every well-formed frame is received");
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        FUZZ_CHECK(received[i].bytes == sent[i], "a well-formed frame is received whole");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -110,5 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkLayout(family, d.bytes);
     checkAgainstInput(family, frames, input);
     FUZZ_CHECK(frames == assemble(family, input), "the same bytes give the same frames");
+    checkEveryFrameReceived(family, input);
     return 0;
 }
