@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogService.h"
+#include "shared/DialogService.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,7 +5,7 @@
 #include "FloodFrames.h"
 #include "RecordingEndpoint.h"
 #include "TelegramSet.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 #include "serial/SerialChannel.h"
 #include "serial/SimulatedPorts.h"

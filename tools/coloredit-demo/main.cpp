@@ -5,7 +5,7 @@
 //
 // --screenshot saves the window as a PNG once it is shown and quits; --flood keeps adding
 // received frames as fast as the event loop allows; --editable lets you type.
-#include "app/AppTexts.h"
+#include "shared/AppTexts.h"
 #include "textwnd/ColorEditCommands.h"
 #include "textwnd/ColorEditWnd.h"
 

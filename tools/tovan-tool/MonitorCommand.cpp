@@ -1,9 +1,9 @@
 #include "Commands.h"
 #include "MonitorOptions.h"
 #include "console/CTelegramDecoder.h"
-#include "console/ConsoleMessage.h"
-#include "console/EventLoop.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/EventLoop.h"
+#include "hub/OwnerEndpoint.h"
 #include "frames/CHexCodec.h"
 #include "serial/SerialChannel.h"
 

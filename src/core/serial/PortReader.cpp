@@ -1,6 +1,6 @@
 #include "serial/PortReader.h"
 
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/SyncHandOver.h"
+#include "hub/SyncHandOver.h"
 #include "frames/ModuleFamily.h"
 
 #include <atomic>

@@ -1,7 +1,7 @@
 #include "serial/SerialChannel.h"
 
-#include "console/ConsoleMessage.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/OwnerEndpoint.h"
 #include "serial/PortNames.h"
 #include "serial/PortReader.h"
 #include "serial/PosixPort.h"

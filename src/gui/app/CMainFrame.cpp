@@ -1,6 +1,6 @@
 #include "app/CMainFrame.h"
 
-#include "app/AppTexts.h"
+#include "shared/AppTexts.h"
 
 namespace tovan {
 

@@ -4,7 +4,7 @@
 
 #include "PtyPair.h"
 #include "RecordingEndpoint.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 
 #include <atomic>
 #include <cerrno>

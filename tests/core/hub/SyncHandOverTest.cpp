@@ -1,5 +1,5 @@
 #include "RecordingEndpoint.h"
-#include "console/SyncHandOver.h"
+#include "hub/SyncHandOver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "console/SyncHandOver.h"
+#include "hub/SyncHandOver.h"
 
-#include "console/OwnerEndpoint.h"
+#include "hub/OwnerEndpoint.h"
 
 #include <mutex>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "app/QtDialogService.h"
+#include "shared/QtDialogService.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "console/MessageBatch.h"
+#include "hub/MessageBatch.h"
 
 namespace tovan {
 

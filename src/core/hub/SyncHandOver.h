@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/MessageBatch.h"
+#include "hub/MessageBatch.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "console/EventLoop.h"
+#include "hub/EventLoop.h"
 
 namespace tovan {
 
