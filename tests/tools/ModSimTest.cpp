@@ -5,6 +5,7 @@
 #include "FloodFrames.h"
 #include "RecordingEndpoint.h"
 #include "TelegramSet.h"
+#include "frames/FrameBuilder.h"
 #include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 #include "serial/SerialChannel.h"
@@ -74,13 +75,8 @@ protected:
     std::string m_runtime;
 };
 
-Bytes checksummed(Bytes frame, std::size_t from) {
-    std::uint8_t cs = 0;
-    for (std::size_t i = from; i < frame.size(); ++i)
-        cs ^= frame[i];
-    frame.push_back(cs);
-    return frame;
-}
+using frame::buildVm77Frame;
+using frame::buildVx31Frame;
 
 DcbTemplate settings() {
     DcbTemplate dcb;
@@ -117,13 +113,13 @@ TEST_F(ModSimTest, AnswersBothFamiliesByteForByteThroughTheirListedNames) {
     ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slotA), 0u);
     ASSERT_EQ(vm77.OpenPort("SIM-VM77-1", settings(), owner, slotB), 0u);
 
-    sendEach(vx31, slotA, {checksummed({0xFE, 0x02, 0x00, 0x01, 0x11, 0x22}, 1)});
-    sendEach(vm77, slotB, {checksummed({0xFF, 0x01, 0x02, 0x11, 0x22}, 0)});
+    sendEach(vx31, slotA, {buildVx31Frame(0x00, 0x01, {0x11, 0x22})});
+    sendEach(vm77, slotB, {buildVm77Frame(0x01, {0x11, 0x22})});
     // Malformed input is dropped as a module would: a wrong checksum gets no answer.
     sendEach(vx31, slotA, {{0xFE, 0x00, 0x01, 0x02, 0x55}});
 
-    EXPECT_EQ(received(), (std::vector<Bytes>{checksummed({0xFE, 0x02, 0x80, 0x01, 0x11, 0x22}, 1),
-                                              checksummed({0xFF, 0x81, 0x02, 0x11, 0x22}, 0)}));
+    EXPECT_EQ(received(), (std::vector<Bytes>{buildVx31Frame(0x80, 0x01, {0x11, 0x22}),
+                                              buildVm77Frame(0x81, {0x11, 0x22})}));
     vx31.ClosePort(slotA);
     vm77.ClosePort(slotB);
 }
@@ -173,10 +169,10 @@ void ModSimTest::checkInjectedFaults(ModuleFamily family) {
               1u);
     std::vector<Bytes> frames, replies;
     for (std::uint8_t i = 0; i < 16; ++i) {
-        frames.push_back(first ? checksummed({0xFE, 0x01, 0x10, i, 0x33}, 1)
-                               : checksummed({0xFF, i, 0x01, 0x33}, 0));
-        replies.push_back(first ? checksummed({0xFE, 0x01, 0x90, i, 0x33}, 1)
-                                : checksummed({0xFF, std::uint8_t(i | 0x80), 0x01, 0x33}, 0));
+        frames.push_back(first ? buildVx31Frame(0x10, i, {0x33})
+                               : buildVm77Frame(i, {0x33}));
+        replies.push_back(first ? buildVx31Frame(0x90, i, {0x33})
+                                : buildVm77Frame(std::uint8_t(i | 0x80), {0x33}));
     }
     modsim::FaultInjector model({30, 30, 30}, 42);
     std::vector<Bytes> expected;
@@ -229,7 +225,7 @@ TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
     SerialChannel vx31(ModuleFamily::VX31);
     std::uint8_t slot = 0;
     ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slot), 0u);
-    const Bytes trigger = checksummed({0xFE, 0x00, 0x01, 0x02}, 1);
+    const Bytes trigger = buildVx31Frame(0x01, 0x02);
     vx31.SendFrame(slot, trigger.data(), trigger.size());
     const bool all = owner.waitFor(CD_RX_FRAME, 50000, 60s);
     ASSERT_TRUE(all) << owner.messages(CD_RX_FRAME).size() << " frames";

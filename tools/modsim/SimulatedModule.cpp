@@ -2,6 +2,7 @@
 
 #include "FloodFrames.h"
 #include "TelegramSet.h"
+#include "frames/FrameBuilder.h"
 #include "frames/FrameLayout.h"
 
 #include <cerrno>
@@ -21,13 +22,6 @@ constexpr std::size_t MAX_QUEUED_BYTES = 64 * 1024;
 std::uint32_t toMs(Clock::time_point t) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count());
-}
-
-void appendChecksummed(Bytes& frame, std::size_t from) {
-    std::uint8_t cs = 0;
-    for (std::size_t i = from; i < frame.size(); ++i)
-        cs ^= frame[i];
-    frame.push_back(cs);
 }
 
 } // namespace
@@ -123,13 +117,8 @@ void SimulatedModule::answer(const Bytes& frame, Clock::time_point now) {
 // The module's answer: the same frame with the top bit of the (first) command byte set.
 Bytes SimulatedModule::defaultReply(const Bytes& frame) const {
     Bytes reply(frame.begin(), frame.end() - 1);
-    if (m_family == ModuleFamily::VX31) {
-        reply[2] |= 0x80;
-        appendChecksummed(reply, 1);
-    } else {
-        reply[1] |= 0x80;
-        appendChecksummed(reply, 0);
-    }
+    reply[m_family == ModuleFamily::VX31 ? 2 : 1] |= 0x80;
+    reply.push_back(frame::expectedChecksum(reply.data(), reply.size()));
     return reply;
 }
 

@@ -5,6 +5,7 @@
 #include "hub/EventLoop.h"
 #include "hub/OwnerEndpoint.h"
 #include "frames/CHexCodec.h"
+#include "serial/LineTime.h"
 #include "serial/SerialChannel.h"
 
 #include <algorithm>
@@ -123,10 +124,10 @@ bool runUntil(EventLoop& loop, Clock::time_point until, const InterruptWatch& in
     return false;
 }
 
-// SendFrame discards what is still queued for output, so the next frame waits until this one
-// had time to leave: its bits at the line's speed (12 per byte at most) plus 20 ms.
-Clock::duration timeOnTheLine(std::size_t bytes, std::uint32_t baudRate) {
-    return std::chrono::milliseconds(20 + bytes * 12 * 1000 / baudRate);
+// A frame offered while another waits for the line is refused, so the next frame waits until
+// this one had time to leave, plus 20 ms.
+Clock::duration timeOnTheLine(std::size_t bytes, const DcbTemplate& settings) {
+    return lineTime(bytes, settings) + std::chrono::milliseconds(20);
 }
 
 } // namespace
@@ -163,7 +164,7 @@ int runMonitor(const std::vector<std::string>& args) {
         if (const std::uint32_t sent = channel.SendFrame(slot, frame.data(), frame.size()))
             std::cerr << "tovan-tool: sending failed: " << std::strerror(static_cast<int>(sent))
                       << '\n';
-        const auto next = Clock::now() + timeOnTheLine(frame.size(), options.port.dcb.BaudRate);
+        const auto next = Clock::now() + timeOnTheLine(frame.size(), options.port.dcb);
         if (!(running = runUntil(loop, std::min(next, end), interrupts, console)))
             break;
     }

@@ -2,15 +2,21 @@
 
 #include "hub/OwnerEndpoint.h"
 
+#include <chrono>
 #include <mutex>
 #include <poll.h>
-#include <stdexcept>
+#include <cerrno>
+#include <system_error>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 namespace tovan {
 
-struct SyncHandOver::State {
+namespace {
+constexpr std::chrono::milliseconds DISPATCH_SLICE{5};
+}
+
+struct SyncHandOver::State : std::enable_shared_from_this<SyncHandOver::State> {
     std::mutex mutex;
     OwnerEndpoint* owner = nullptr;
     bool cancelled = false;
@@ -27,18 +33,25 @@ struct SyncHandOver::State {
         [[maybe_unused]] ssize_t written = ::write(eventFd, &one, sizeof one);
     }
 
-    // Runs on the owner's thread. The lock is never held across deliver(): the console may
-    // close the port (and so cancel this hand-over) from inside its handler.
-    void dispatch(const MessageBatch& batch) {
-        for (std::size_t i = 0; i < batch.size(); ++i) {
+    // Runs on the owner's thread, from message `from` on. The lock is never held across
+    // deliver(): the console may close the port (and so cancel this hand-over) from inside its
+    // handler. A large batch is dispatched in slices of a few milliseconds, each slice a task
+    // of its own, so the owner's timers, repaints and clicks get their turn during a flood.
+    void dispatch(const std::shared_ptr<const MessageBatch>& batch, std::size_t from) {
+        const auto sliceEnd = std::chrono::steady_clock::now() + DISPATCH_SLICE;
+        for (std::size_t i = from; i < batch->size(); ++i) {
             OwnerEndpoint* target = nullptr;
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 if (cancelled)
                     return;
                 target = owner;
+                if (i > from && i % 32 == 0 && std::chrono::steady_clock::now() >= sliceEnd) {
+                    postDispatch(batch, i);
+                    return;
+                }
             }
-            const MessageBatch::Message message = batch.at(i);
+            const MessageBatch::Message message = batch->at(i);
             target->deliver(message.code, message.bytes, message.length);
         }
         {
@@ -47,13 +60,21 @@ struct SyncHandOver::State {
         }
         signal();
     }
+
+    // Call with the lock held: once cancel() has returned, no new task can reach the owner.
+    // post() only queues, so the task cannot take this lock while we hold it.
+    void postDispatch(std::shared_ptr<const MessageBatch> batch, std::size_t from) {
+        owner->post([self = shared_from_this(), batch = std::move(batch), from] {
+            self->dispatch(batch, from);
+        });
+    }
 };
 
 SyncHandOver::SyncHandOver(OwnerEndpoint& owner) : m_state(std::make_shared<State>()) {
     m_state->owner = &owner;
     m_state->eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_state->eventFd < 0)
-        throw std::runtime_error("eventfd failed");
+        throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
 SyncHandOver::~SyncHandOver() {
@@ -65,12 +86,7 @@ bool SyncHandOver::begin(MessageBatch batch) {
     if (m_state->cancelled || m_state->inFlight)
         return false;
     m_state->inFlight = true;
-    // Posting under the lock means that once cancel() has returned, no new task can reach the
-    // owner. post() only queues, so the task cannot take this lock while we hold it.
-    std::shared_ptr<State> state = m_state;
-    m_state->owner->post([state, batch = std::make_shared<MessageBatch>(std::move(batch))] {
-        state->dispatch(*batch);
-    });
+    m_state->postDispatch(std::make_shared<const MessageBatch>(std::move(batch)), 0);
     return true;
 }
 

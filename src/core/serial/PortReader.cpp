@@ -53,7 +53,7 @@ void PortReader::stop() {
 bool PortReader::drainPort(short events, FrameAssembler& assembler,
                            std::vector<std::uint8_t>& chunk, MessageBatch& pending) {
     // Everything queued has already arrived; it all carries the time of this wake-up.
-    const std::uint32_t arrival = nowMs();
+    const std::uint32_t arrival = lineTimeMs();
     int queued = 0;
     ::ioctl(m_portFd, FIONREAD, &queued);
     const std::size_t wanted = queued > 0 ? std::min<std::size_t>(queued, chunk.size()) : 1;
@@ -70,6 +70,10 @@ bool PortReader::drainPort(short events, FrameAssembler& assembler,
     return (events & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
+std::uint32_t PortReader::lineTimeMs() const {
+    return nowMs() - m_ownPauses;
+}
+
 void PortReader::run() {
     // No purge here: OpenPort has purged before starting us, and a purge by a thread that
     // happens to start late would throw away bytes that arrived after OpenPort returned.
@@ -77,9 +81,18 @@ void PortReader::run() {
     std::vector<std::uint8_t> chunk(READ_CHUNK);
     MessageBatch pending;
     bool portGone = false;
+    bool paused = false;
+    std::uint32_t pausedAt = 0;
 
     for (;;) {
         const bool drain = !portGone && pending.byteCount() < PENDING_LIMIT_BYTES;
+        if (!drain && !paused && !portGone) {
+            paused = true;
+            pausedAt = nowMs();
+        } else if (drain && paused) {
+            paused = false;
+            m_ownPauses += nowMs() - pausedAt;
+        }
         pollfd fds[3] = {{m_stopFd, POLLIN, 0},
                          {m_handOver.wakeFd(), POLLIN, 0},
                          {drain ? m_portFd : -1, POLLIN, 0}};

@@ -19,7 +19,9 @@ class OwnerEndpoint;
 //
 // While the owner is busy with a hand-over the reader keeps draining the port into memory,
 // stamping each byte with its arrival time, so a slow console never makes the kernel's small
-// receive buffer overflow. Frames completed meanwhile go over in the next hand-over.
+// receive buffer overflow. Frames completed meanwhile go over in the next hand-over. Only
+// when that memory is full does the reader stop draining; the bytes that waited meanwhile
+// continue the frame in progress, as they would have on the line.
 class PortReader {
 public:
     // Frames kept while the owner is busy: about three seconds of a 3,000,000-baud line of the
@@ -43,12 +45,16 @@ private:
     // Reads what is queued and feeds it to the assembler. False when the port has gone away.
     bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk,
                    MessageBatch& pending);
+    // The time the assembler's gap rule sees: the clock minus every pause the reader made
+    // itself by not draining the port.
+    std::uint32_t lineTimeMs() const;
 
     int m_portFd;
     ModuleFamily m_family;
     std::uint8_t m_slot;
     SyncHandOver m_handOver;
     int m_stopFd = -1;
+    std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
     std::thread m_thread;
 };
 

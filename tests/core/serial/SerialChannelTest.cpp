@@ -1,5 +1,6 @@
 // The serial channel against real tty devices: pseudo-terminals whose master side plays the
 // module. Timing margins are generous; this machine is shared.
+#include "frames/FrameBuilder.h"
 #include "serial/SerialChannel.h"
 
 #include "PtyPair.h"
@@ -28,14 +29,10 @@ DcbTemplate lineSettings() {
 }
 
 Bytes vx31Frame(std::uint16_t sequence, std::size_t dataBytes = 2) {
-    Bytes f{0xFE, static_cast<std::uint8_t>(dataBytes), 0x01, 0x02};
+    Bytes data;
     for (std::size_t i = 0; i < dataBytes; ++i)
-        f.push_back(static_cast<std::uint8_t>(i < 2 ? (sequence >> (8 * i)) : i));
-    std::uint8_t cs = 0;
-    for (std::size_t i = 1; i < f.size(); ++i)
-        cs ^= f[i];
-    f.push_back(cs);
-    return f;
+        data.push_back(static_cast<std::uint8_t>(i < 2 ? (sequence >> (8 * i)) : i));
+    return frame::buildVx31Frame(0x01, 0x02, data);
 }
 
 bool masterHasData(const PtyPair& pty) {
