@@ -1,6 +1,8 @@
 #include "Commands.h"
 #include "MonitorOptions.h"
 #include "console/CTelegramDecoder.h"
+#include "console/CommunicationLog.h"
+#include "console/TrafficText.h"
 #include "hub/ConsoleMessage.h"
 #include "hub/EventLoop.h"
 #include "hub/OwnerEndpoint.h"
@@ -14,7 +16,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <iostream>
 #include <thread>
 
@@ -22,26 +23,29 @@ namespace tovan::tool {
 
 namespace {
 
-std::string timeOfDay() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
 // A console without a window: prints each traffic entry as the console's window reads it from
-// top to bottom, entries in the order they arrive.
+// top to bottom, entries in the order they arrive, and logs what a console logs.
 class MonitorConsole : public OwnerEndpoint {
 public:
-    MonitorConsole(EventLoop& loop, bool parse) : m_loop(loop), m_parse(parse) {}
+    MonitorConsole(EventLoop& loop, ModuleFamily family, bool parse)
+        : m_loop(loop), m_family(family), m_parse(parse) {}
+
+    // Opens the communication log; 0 or errno.
+    int openLog(const std::string& path) { return m_log.open(path); }
+    int closeLog() {
+        const int error = m_log.flush();
+        m_log.close();
+        return error;
+    }
 
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override {
         if (code == CD_RX_FRAME || code == CD_TX_FRAME) {
             std::string hex;
             m_codec.BytesToHex(bytes, length, hex);
-            print(code == CD_TX_FRAME ? transmitted(hex) : received(hex));
+            const std::string& time = m_clock.now();
+            show(code == CD_TX_FRAME
+                     ? traffic::transmitted(m_family, time, hex)
+                     : traffic::received(m_family, time, hex, m_parse ? &m_decoder : nullptr));
         } else if (code == CD_PORT_LOST) {
             m_portLost = true;
             m_loop.quit();
@@ -51,27 +55,22 @@ public:
     bool portLost() const { return m_portLost; }
 
 private:
-    std::string transmitted(const std::string& hex) const {
-        return timeOfDay() + "  TX:\r\n " + hex;
-    }
-    std::string received(const std::string& hex) const {
-        if (!m_parse || !m_decoder.IsTelegram(hex))
-            return timeOfDay() + "  RX:\r\n " + hex;
-        // Time line, decoded lines, then the telegram itself.
-        return timeOfDay() + "  RX:\r\n" + m_decoder.Decode(hex) + "\r\n" + hex;
-    }
-    static void print(std::string entry) {
-        entry.erase(std::remove(entry.begin(), entry.end(), '\r'), entry.end());
-        std::fputs(entry.c_str(), stdout);
-        std::fputc('\n', stdout);
+    void show(const traffic::Entry& entry) {
+        const std::string text = traffic::readsAs(entry) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
+        if (entry.logged && m_log.isOpen() && m_log.write(entry.logText) == 0)
+            m_log.flush();
     }
 
     EventLoop& m_loop;
+    ModuleFamily m_family;
     bool m_parse;
     bool m_portLost = false;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
+    CommunicationLog m_log;
+    traffic::TimeOfDay m_clock;
 };
 
 // Ends the loop on Ctrl+C (or SIGTERM). The signals are blocked in every thread and taken
@@ -138,12 +137,19 @@ int runMonitor(const std::vector<std::string>& args) {
     if (!parseMonitorOptions(args, options, error)) {
         std::cerr << "tovan-tool: " << error << "\nusage: tovan-tool monitor PORT --family "
                   << "vx31|vm77 [--baud N] [--parity none|odd|even] [--stop 1|2] [--rtscts]"
-                  << " [--parse] [--send HEX]... [--seconds N]\n";
+                  << " [--parse] [--send HEX]... [--seconds N] [--log FILE]\n";
         return EXIT_USAGE;
     }
     EventLoop loop;
     InterruptWatch interrupts(loop); // before any reader thread exists
-    MonitorConsole console(loop, options.parse);
+    MonitorConsole console(loop, options.family, options.parse);
+    if (!options.logPath.empty()) {
+        if (const int error = console.openLog(options.logPath)) {
+            std::cerr << "tovan-tool: cannot create " << options.logPath << ": "
+                      << std::strerror(error) << '\n';
+            return EXIT_FAILED;
+        }
+    }
     SerialChannel& channel = SerialChannel::forFamily(options.family);
     std::uint8_t slot = SerialChannel::NO_PORT;
     const std::uint32_t result =
@@ -172,6 +178,7 @@ int runMonitor(const std::vector<std::string>& args) {
         runUntil(loop, end, interrupts, console);
     channel.ClosePort(slot);
     loop.processPending(); // deliveries still queued turn into no-ops
+    console.closeLog();
     if (console.portLost()) {
         std::cerr << "tovan-tool: " << options.port.portName << " went away\n";
         return EXIT_FAILED;

@@ -34,6 +34,8 @@ bool applyOption(const std::string& option, const std::string& value, MonitorOpt
         dcb.StopBits = value == "1" ? ONESTOPBIT : TWOSTOPBITS;
     } else if (option == "--seconds" && number(value, n)) {
         options.seconds = static_cast<unsigned>(n);
+    } else if (option == "--log" && !value.empty()) {
+        options.logPath = value;
     } else if (option == "--send") {
         std::vector<std::uint8_t> frame;
         if (!parseHexInput(value, frame)) {

@@ -17,6 +17,7 @@ struct MonitorOptions {
     bool parse = false;
     std::vector<std::vector<std::uint8_t>> frames; // to send, in order
     std::optional<unsigned> seconds;               // none: until interrupted
+    std::string logPath;                           // a console's communication log; none: ""
 };
 
 // Fills `options` from the arguments after "monitor"; false with `error` set when they are

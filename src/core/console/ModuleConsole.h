@@ -1,0 +1,98 @@
+#pragma once
+
+#include "console/CTelegramDecoder.h"
+#include "console/ConsoleHost.h"
+#include "console/ConsoleLogging.h"
+#include "console/ConsoleState.h"
+#include "console/TrafficText.h"
+#include "frames/CHexCodec.h"
+#include "frames/ModuleFamily.h"
+#include "hub/OwnerEndpoint.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tovan {
+
+class SerialChannel;
+
+// The behaviour of one module console, without its windows: the hub every pane, reader thread
+// and test sequence sends its messages to (deliver), the port, logging, parsing and test
+// sequence commands, and the traffic entries it shows. Everything runs on the console's own
+// thread; workers reach it only through the hand-over.
+class ModuleConsole : public OwnerEndpoint {
+public:
+    struct Host {
+        ConsolePanes& panes;
+        StatusLine& status;
+        ConsoleDialogs& dialogs;
+        PostToConsole post;
+    };
+
+    static constexpr const char* ERROR_CAPTION = "Communication Error";
+
+    // `channel` defaults to the process's channel of the family.
+    ModuleConsole(ModuleFamily family, Host host, SerialChannel* channel = nullptr);
+    ~ModuleConsole() override;
+    ModuleConsole(const ModuleConsole&) = delete;
+    ModuleConsole& operator=(const ModuleConsole&) = delete;
+
+    // The status line's texts when the console is created.
+    void initStatusLine();
+    // The first text of the traffic window.
+    void showBanner();
+
+    // OwnerEndpoint: one console message.
+    void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override;
+    void post(std::function<void()> task) override;
+
+    // Commands.
+    void choosePort();
+    void openPort();
+    void closePort();
+    void clearView();
+    void toggleLogging() { m_logging.toggleLogging(); }
+    void toggleParse();
+    void toggleTestSequence();
+    bool runCommand(int commandId);
+    bool isCommandEnabled(int commandId) const;
+    bool isCommandChecked(int commandId) const;
+
+    // A double-click on the status line's pane `pane`: remembered, carried out, cleared.
+    void statusBarDoubleClicked(int pane);
+
+    // The window is closing: port, test sequence and log file are closed.
+    void windowClosing();
+
+    // The document's list: read into the tree, or written with the family's header.
+    bool OpenCommandList(const std::string& path);
+    bool SaveCommandList(const std::string& path);
+
+    ModuleFamily family() const { return m_family; }
+    const ConsoleState& state() const { return m_state; }
+    const ConsoleLogging& logging() const { return m_logging; }
+    bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
+
+private:
+    void setPortCommands(bool portOpen);
+    void sendFrame(const std::uint8_t* bytes, std::size_t length);
+    void showEntry(const traffic::Entry& entry);
+    void showReceived(std::string_view hex);
+    void showTransmitted(const std::uint8_t* bytes, std::size_t length);
+    void portLost(std::uint8_t slot);
+    void carryOutPendingAction();
+
+    ModuleFamily m_family;
+    Host m_host;
+    SerialChannel& m_channel;
+    ConsoleState m_state;
+    ConsoleLogging m_logging;
+    CTelegramDecoder m_decoder;
+    CHexCodec m_codec;
+    traffic::TimeOfDay m_clock;
+    std::string m_hex; // reused for every frame
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+} // namespace tovan
