@@ -110,8 +110,10 @@ void PortWriter::run() {
     Frame frame;
     while (takeNext(frame)) {
         // What is still queued was left by a line that stalled beyond its time; the previous
-        // frame has otherwise left already, so the purge cuts nothing.
-        m_port.purge(PosixPort::PURGE_TXABORT | PosixPort::PURGE_TXCLEAR);
+        // frame has otherwise left already, so the purge cuts nothing. A pseudo-terminal
+        // queues nothing: there a purge would throw away what the other end has not read yet.
+        if (m_port.bytesUnsent() > 0)
+            m_port.purge(PosixPort::PURGE_TXABORT | PosixPort::PURGE_TXCLEAR);
         const int error = m_port.writeAll(frame.bytes.data(), frame.length, m_stopFd);
         // A write returns once the bytes are queued; the next frame's purge would cut what is
         // not sent yet, so the frame counts as written when it is on the line.

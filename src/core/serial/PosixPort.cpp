@@ -127,6 +127,12 @@ void applyHandshake(termios& tio, const DcbTemplate& settings) {
         tio.c_iflag |= IXON;
     if (settings.fInX)
         tio.c_iflag |= IXOFF;
+    // The driver's own XON and XOFF characters stay; a device that reports none (a fresh
+    // pseudo-terminal) gets the usual DC1 and DC3.
+    if (tio.c_cc[VSTART] == 0)
+        tio.c_cc[VSTART] = 0x11;
+    if (tio.c_cc[VSTOP] == 0)
+        tio.c_cc[VSTOP] = 0x13;
 }
 
 // Drives DTR and RTS as the settings ask. Pseudo-terminals have no modem lines and refuse
@@ -233,6 +239,13 @@ int PosixPort::bytesQueued(std::size_t& count) const {
     return 0;
 }
 
+std::size_t PosixPort::bytesUnsent() const {
+    int unsent = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &unsent) != 0 || unsent < 0)
+        return 0;
+    return static_cast<std::size_t>(unsent);
+}
+
 int PosixPort::writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd) {
     std::size_t done = 0;
     while (done < length) {
@@ -260,8 +273,7 @@ void PosixPort::waitUntilSent(std::size_t length, int cancelFd) const {
     const auto deadline = std::chrono::steady_clock::now() + lineTime(length, m_settings) +
                           std::chrono::milliseconds(100);
     for (;;) {
-        int unsent = 0;
-        if (::ioctl(m_fd, TIOCOUTQ, &unsent) != 0 || unsent <= 0)
+        if (bytesUnsent() == 0)
             return;
         if (std::chrono::steady_clock::now() >= deadline)
             return;

@@ -36,6 +36,9 @@ public:
     // Number of received bytes waiting to be read.
     int bytesQueued(std::size_t& count) const;
 
+    // Bytes written but not yet sent by the driver (0 when it cannot tell).
+    std::size_t bytesUnsent() const;
+
     // Writes every byte, waiting as long as the line needs. Returns ECANCELED as soon as
     // `cancelFd` (when not -1) polls readable.
     int writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd = -1);
