@@ -49,6 +49,8 @@ public:
 
     // Commands.
     void choosePort();
+    // What the settings dialog's OK does, for callers that know the port already.
+    void setPortSettings(const PortSettings& settings) { m_state.port = settings; }
     void openPort();
     void closePort();
     void clearView();
@@ -73,6 +75,8 @@ public:
     const ConsoleState& state() const { return m_state; }
     const ConsoleLogging& logging() const { return m_logging; }
     bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
+    // Frames and test telegrams shown as received since the console was created.
+    std::uint64_t receivedCount() const { return m_received; }
 
 private:
     void setPortCommands(bool portOpen);
@@ -92,6 +96,7 @@ private:
     CHexCodec m_codec;
     traffic::TimeOfDay m_clock;
     std::string m_hex; // reused for every frame
+    std::uint64_t m_received = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
