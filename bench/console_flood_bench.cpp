@@ -50,6 +50,9 @@ public:
         return m_path;
     }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    int chooseFromList(QWidget*, const QString&, const QStringList&) override { return -1; }
+    bool printDialog(QWidget*, QPrinter&) override { return false; }
+    bool pageSetupDialog(QWidget*, QPrinter&) override { return false; }
 
 private:
     QString m_path;

@@ -326,6 +326,7 @@ bool ModuleConsole::SaveCommandList(const std::string& path) {
     });
     if (saved)
         m_state.commandListPath = path;
+    m_lastSaveSucceeded = saved;
     return saved;
 }
 

@@ -70,6 +70,8 @@ public:
     // The document's list: read into the tree, or written with the family's header.
     bool OpenCommandList(const std::string& path);
     bool SaveCommandList(const std::string& path);
+    // Whether the last list written (also through CD_STORE_LIST) reached its file.
+    bool lastSaveSucceeded() const { return m_lastSaveSucceeded; }
 
     ModuleFamily family() const { return m_family; }
     const ConsoleState& state() const { return m_state; }
@@ -97,6 +99,7 @@ private:
     traffic::TimeOfDay m_clock;
     std::string m_hex; // reused for every frame
     std::uint64_t m_received = 0;
+    bool m_lastSaveSucceeded = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -4,6 +4,7 @@
 #include "console/CMessageViewDlg.h"
 #include "console/ConsoleCommands.h"
 #include "console/ConsoleStatusLine.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/CComSettingsDlg.h"
 #include "shared/DialogService.h"
 #include "textwnd/ColorEditWnd.h"
@@ -223,6 +224,10 @@ bool CSplitterView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CSplitterView::closeEvent(QCloseEvent* event) {
+    if (!m_closed && m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         m_console->windowClosing();
@@ -232,7 +237,10 @@ void CSplitterView::closeEvent(QCloseEvent* event) {
 }
 
 bool CSplitterView::SaveCommandList(const std::string& path) {
-    if (m_console->SaveCommandList(path))
+    const std::string message = path;
+    m_console->deliver(CD_STORE_LIST, reinterpret_cast<const std::uint8_t*>(message.data()),
+                       message.size());
+    if (m_console->lastSaveSucceeded())
         return true;
     // The tree may have been written into the file that was then not put in place.
     m_tree->setModified(true);
