@@ -54,6 +54,7 @@ constexpr CommandText SECOND_FAMILY_COMMANDS[] = {
 CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
     : QMdiSubWindow(parent), m_family(family) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/tovan/icons/tovan-commander-16.png")));
     m_frame = new QWidget(this);
     m_status = new ConsoleStatusLine(m_frame);
     m_console = std::make_unique<ModuleConsole>(
