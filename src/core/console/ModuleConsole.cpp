@@ -42,7 +42,9 @@ void ModuleConsole::initStatusLine() {
 }
 
 void ModuleConsole::showBanner() {
-    m_host.panes.addLine(traffic::BANNER, traffic::BANNER_COLOUR);
+    traffic::Entry banner;
+    banner.parts.push_back({std::string(traffic::BANNER), traffic::BANNER_COLOUR});
+    showEntry(std::move(banner));
 }
 
 void ModuleConsole::post(std::function<void()> task) {
@@ -105,11 +107,28 @@ void ModuleConsole::sendFrame(const std::uint8_t* bytes, std::size_t length) {
         m_channel.SendFrame(m_state.slot, bytes, length);
 }
 
-void ModuleConsole::showEntry(const traffic::Entry& entry) {
+void ModuleConsole::addToWindow(const traffic::Entry& entry) {
     for (const traffic::Part& part : entry.parts)
         m_host.panes.addLine(part.text, part.colour);
+}
+
+// The log takes every received entry, whatever the filter shows.
+void ModuleConsole::showEntry(traffic::Entry entry) {
+    if (m_filter.matches(entry))
+        addToWindow(entry);
     if (entry.logged)
         m_logging.writeLog(entry.logText);
+    m_history.add(std::move(entry));
+}
+
+void ModuleConsole::setFilter(std::string_view text) {
+    if (text == m_filter.text())
+        return;
+    m_filter = TrafficFilter(text);
+    m_host.panes.clearOutput();
+    for (const traffic::Entry& entry : m_history.entries())
+        if (m_filter.matches(entry))
+            addToWindow(entry);
 }
 
 void ModuleConsole::showReceived(std::string_view hex) {
@@ -186,6 +205,7 @@ void ModuleConsole::choosePort() {
 
 void ModuleConsole::clearView() {
     m_host.panes.clearOutput();
+    m_history.clear();
 }
 
 void ModuleConsole::toggleParse() {

@@ -4,6 +4,7 @@
 #include "console/ConsoleHost.h"
 #include "console/ConsoleLogging.h"
 #include "console/ConsoleState.h"
+#include "console/TrafficHistory.h"
 #include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
 #include "frames/ModuleFamily.h"
@@ -57,6 +58,10 @@ public:
     void toggleLogging() { m_logging.toggleLogging(); }
     void toggleParse();
     void toggleTestSequence();
+    // Shows only the entries that hold `text` (everything for an empty text). What the window
+    // holds is kept whole meanwhile: clearing the filter shows it all again.
+    void setFilter(std::string_view text);
+    const TrafficFilter& filter() const { return m_filter; }
     bool runCommand(int commandId);
     bool isCommandEnabled(int commandId) const;
     bool isCommandChecked(int commandId) const;
@@ -83,7 +88,8 @@ public:
 private:
     void setPortCommands(bool portOpen);
     void sendFrame(const std::uint8_t* bytes, std::size_t length);
-    void showEntry(const traffic::Entry& entry);
+    void showEntry(traffic::Entry entry);
+    void addToWindow(const traffic::Entry& entry);
     void showReceived(std::string_view hex);
     void showTransmitted(const std::uint8_t* bytes, std::size_t length);
     void portLost(std::uint8_t slot);
@@ -97,6 +103,8 @@ private:
     CTelegramDecoder m_decoder;
     CHexCodec m_codec;
     traffic::TimeOfDay m_clock;
+    TrafficHistory m_history;
+    TrafficFilter m_filter;
     std::string m_hex; // reused for every frame
     std::uint64_t m_received = 0;
     bool m_lastSaveSucceeded = false;

@@ -14,6 +14,7 @@ constexpr int ID_FILE_PRINT = 57607;
 constexpr int ID_FILE_MRU_FILE1 = 57616;
 constexpr int ID_EDIT_COPY = 57634;
 constexpr int ID_EDIT_CUT = 57635;
+constexpr int ID_EDIT_FIND = 57636;
 constexpr int ID_EDIT_PASTE = 57637;
 constexpr int ID_EDIT_UNDO = 57643;
 constexpr int ID_WINDOW_NEW = 57648;

@@ -85,6 +85,7 @@ private:
     void editCut();
     void editCopy();
     void editPaste();
+    void editFind();
     void nextPane();
     void previousPane();
     void windowCascade();

@@ -97,6 +97,9 @@ void CMainFrame::createActions() {
     addCommand(ID_EDIT_PASTE, "&Paste", "Insert Clipboard contents\nPaste", &CMainFrame::editPaste)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    addCommand(ID_EDIT_FIND, "&Find...", "Find or filter the traffic of the active console\nFind",
+               &CMainFrame::editFind)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     addCommand(ID_NEXT_PANE, "Next Pane", "Switch to the next window pane\nNext Pane",
                &CMainFrame::nextPane)
         ->setShortcut(QKeySequence(Qt::Key_F6));
@@ -195,7 +198,7 @@ void CMainFrame::createToolBar() {
 void CMainFrame::updateCommandStates() {
     CSplitterView* console = activeConsole();
     for (int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_UNDO,
-                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
+                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_FIND, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
                    ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
         commandAction(id)->setEnabled(console != nullptr);
     commandAction(ID_EDIT_UNDO)->setEnabled(false);
@@ -277,6 +280,8 @@ void CMainFrame::addEditMenu() {
     edit->addSeparator();
     for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         edit->addAction(commandAction(id));
+    edit->addSeparator();
+    edit->addAction(commandAction(ID_EDIT_FIND));
 }
 
 void CMainFrame::addViewMenu() {

@@ -6,6 +6,7 @@
 #include "app/TrafficPrinter.h"
 #include "composer/CPacketViewDlg.h"
 #include "console/CSplitterView.h"
+#include "console/TrafficFindBar.h"
 #include "shared/DialogService.h"
 #include "textwnd/ColorEditCommands.h"
 #include "textwnd/ColorEditWnd.h"
@@ -98,6 +99,11 @@ void CMainFrame::editCopy() {
 
 void CMainFrame::editPaste() {
     editInFocus(coloredit::ID_EDIT_PASTE, [](QLineEdit* field) { field->paste(); });
+}
+
+void CMainFrame::editFind() {
+    if (CSplitterView* console = activeConsole())
+        console->findBar()->openFind();
 }
 
 namespace {

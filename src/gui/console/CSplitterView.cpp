@@ -4,6 +4,7 @@
 #include "console/CMessageViewDlg.h"
 #include "console/ConsoleCommands.h"
 #include "console/ConsoleStatusLine.h"
+#include "console/TrafficFindBar.h"
 #include "hub/ConsoleMessage.h"
 #include "serial/CComSettingsDlg.h"
 #include "shared/DialogService.h"

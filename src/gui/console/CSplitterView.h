@@ -20,6 +20,7 @@ class CMessageViewDlg;
 class CPacketViewDlg;
 class ColorEditWnd;
 class ConsoleStatusLine;
+class TrafficFindBar;
 
 // A module console window: an MDI child with the command tree over the logo pane on the left,
 // the traffic window over the family's composer on the right, and the five-pane status line
@@ -42,6 +43,7 @@ public:
 
     CControlTreeView* tree() const { return m_tree; }
     ColorEditWnd* outputWindow() const { return m_output; }
+    TrafficFindBar* findBar() const { return m_findBar; }
     CPacketViewDlg* composer() const { return m_composer; }
     CMessageViewDlg* logoPane() const { return m_logo; }
     ConsoleStatusLine* statusLine() const { return m_status; }
@@ -111,6 +113,7 @@ private:
     CControlTreeView* m_tree = nullptr;
     CMessageViewDlg* m_logo = nullptr;
     ColorEditWnd* m_output = nullptr;
+    TrafficFindBar* m_findBar = nullptr;
     CPacketViewDlg* m_composer = nullptr;
     QList<QAction*> m_actions;
     std::function<bool()> m_closeGuard;

@@ -368,3 +368,35 @@ TEST(ModuleConsole, ClosingWhileFramesFloodInNeitherHangsNorCrashes) {
         EXPECT_EQ(c->channel.openCount(), 0);
     }
 }
+
+// The filter shows only matching entries, also those that arrive while it is set; the window's
+// 1,000 lines count what is stored, and clearing the filter shows all of it again.
+TEST(ModuleConsole, TheFilterHidesEntriesWithoutLosingAny) {
+    ConsoleHarness harness(ModuleFamily::VX31);
+    ModuleConsole& console = harness.console();
+    auto receive = [&](int i) {
+        const Bytes frame = frame::buildVx31Frame(static_cast<std::uint8_t>(i % 7 == 0 ? 0xAB : 1),
+                                                  static_cast<std::uint8_t>(i), {std::uint8_t(i >> 8)});
+        console.deliver(CD_RX_FRAME, frame.data(), frame.size());
+    };
+    for (int i = 0; i < 800; ++i)
+        receive(i);
+    console.setFilter("fe 01 ab"); // bytes, in any case
+    // Frames 466 to 799 fill the window's 1,000 lines; 48 of them hold AB.
+    EXPECT_EQ(harness.lines.size(), 48u);
+    for (int i = 800; i < 1400; ++i)
+        receive(i);
+    const std::size_t shown = harness.lines.size();
+    EXPECT_EQ(shown, 48u + 85u);
+    for (const auto& line : harness.lines)
+        ASSERT_NE(line.text.find("FE 01 AB"), std::string::npos);
+
+    console.setFilter("");
+    // Every entry is three lines: the newest 334 fill the window's 1,000 lines.
+    ASSERT_EQ(harness.lines.size(), 334u);
+    EXPECT_NE(harness.lines.front().text.find(" FE 01 01 2A 04 "), std::string::npos)
+        << "the oldest stored entry is frame 1066";
+    console.setFilter("0x01 0xAB");
+    // The 47 of frames 1071 to 1393 that start FE 01 AB, and frame 1195 (FE 01 01 AB ...).
+    EXPECT_EQ(harness.lines.size(), 48u) << "hidden entries are kept";
+}
