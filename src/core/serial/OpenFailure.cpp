@@ -94,7 +94,7 @@ OpenFailure inUse(const std::string& device) {
 OpenFailure noSuchPort() {
     std::string list;
     for (const SystemPort& port : listSystemPorts())
-        list += "\n    " + port.name + (port.description.empty() ? "" : "  " + port.description);
+        list += "\n  " + port.name + (port.description.empty() ? "" : "  " + port.description);
     return {"no such port", list.empty()
                                 ? "This system has no serial ports; tovan-modsim simulates modules."
                                 : "The ports of this system:" + list};
