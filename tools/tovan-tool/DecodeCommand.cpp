@@ -80,8 +80,8 @@ private:
             return;
         }
         if (bytes.size() > MAX_TELEGRAM_BYTES) {
-            warn(where + "longer than the longest telegram (" +
-                 std::to_string(MAX_TELEGRAM_BYTES) + " bytes); skipped");
+            warn(where + "longer than the longest telegram (" + std::to_string(MAX_TELEGRAM_BYTES) +
+                 " bytes); skipped");
             return;
         }
         std::string text;

@@ -42,8 +42,8 @@ public:
             written += static_cast<std::size_t>(n);
         }
         if (m_fd < 0 || written < content.size()) {
-            std::cerr << "tovan-tool: cannot hold " << m_displayName << " in memory: "
-                      << std::strerror(errno) << '\n';
+            std::cerr << "tovan-tool: cannot hold " << m_displayName
+                      << " in memory: " << std::strerror(errno) << '\n';
             return false;
         }
         return true;
@@ -108,9 +108,8 @@ int runCheck(const std::string& file) {
         std::cout << ": " << terminalSafe(finding.message) << '\n';
     }
     std::cout << name << ": " << check.items << " items, "
-              << (check.findings.empty()
-                      ? std::string("loads as written")
-                      : std::to_string(check.findings.size()) + " notice(s)")
+              << (check.findings.empty() ? std::string("loads as written")
+                                         : std::to_string(check.findings.size()) + " notice(s)")
               << '\n';
     return check.findings.empty() ? 0 : EXIT_FAILED;
 }

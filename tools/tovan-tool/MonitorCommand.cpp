@@ -5,10 +5,10 @@
 #include "console/DiscardedEntry.h"
 #include "console/EntryTime.h"
 #include "console/TrafficText.h"
+#include "frames/CHexCodec.h"
 #include "hub/ConsoleMessage.h"
 #include "hub/EventLoop.h"
 #include "hub/OwnerEndpoint.h"
-#include "frames/CHexCodec.h"
 #include "serial/LineTime.h"
 #include "serial/OpenFailure.h"
 #include "serial/SerialChannel.h"
@@ -156,12 +156,12 @@ bool sendFrames(SerialChannel& channel, std::uint8_t slot, const MonitorOptions&
             failed = true;
             return false;
         }
-        const auto onTheLine =
-            std::chrono::duration_cast<std::chrono::milliseconds>(lineTime(frame.size(), options.port.dcb));
+        const auto onTheLine = std::chrono::duration_cast<std::chrono::milliseconds>(
+            lineTime(frame.size(), options.port.dcb));
         if (const std::uint32_t error =
                 channel.WaitUntilWritten(slot, static_cast<int>(onTheLine.count()) + 1000)) {
-            std::cerr << which << "could not be written: "
-                      << std::strerror(static_cast<int>(error)) << '\n';
+            std::cerr << which << "could not be written: " << std::strerror(static_cast<int>(error))
+                      << '\n';
             failed = true;
             return false;
         }

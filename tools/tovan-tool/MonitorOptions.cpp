@@ -47,6 +47,12 @@ bool composeFrame(ModuleFamily family, const Bytes& fields, Bytes& frame, std::s
     return true;
 }
 
+// The argument as an error message quotes it: long ones cut, so the reason stays in sight.
+std::string quoted(const std::string& text) {
+    constexpr std::size_t SHOWN = 40;
+    return "\"" + (text.size() <= SHOWN ? text : text.substr(0, SHOWN) + "...") + "\"";
+}
+
 } // namespace
 
 bool buildFrames(MonitorOptions& options, std::string& error) {
@@ -55,15 +61,15 @@ bool buildFrames(MonitorOptions& options, std::string& error) {
         const std::string option = argument.whole ? "--send" : "--frame";
         Bytes bytes;
         if (!parseHexInput(argument.text, bytes)) {
-            error = option + " \"" + argument.text +
-                    "\": not hex text; give bytes as pairs of hex digits, spaces between them "
+            error = option + " " + quoted(argument.text) +
+                    ": not hex text; give bytes as pairs of hex digits, spaces between them "
                     "as you like (\"FE 00 01 02 03\", \"fe00010203\")";
             return false;
         }
         if (!argument.whole) {
             Bytes frame;
             if (!composeFrame(options.family, bytes, frame, error)) {
-                error = option + " \"" + argument.text + "\" " + error;
+                error = option + " " + quoted(argument.text) + " " + error;
                 return false;
             }
             bytes = std::move(frame);

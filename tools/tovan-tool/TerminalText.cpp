@@ -33,7 +33,8 @@ std::string terminalSafe(std::string_view utf8, bool keepLineEnds) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const unsigned char byte = static_cast<unsigned char>(utf8[i]);
-        const unsigned char next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+        const unsigned char next =
+            i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
         if (byte == '\n' && keepLineEnds) {
             out += '\n';
         } else if (byte < 0x20 || byte == 0x7F) {

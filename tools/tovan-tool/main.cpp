@@ -4,7 +4,6 @@
 #include "MonitorOptions.h"
 
 #include <CLI/CLI.hpp>
-
 #include <iostream>
 #include <map>
 
@@ -50,15 +49,17 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
         "monitor", "Open a port as a console does, send the given frames and print every frame "
                    "sent and received until Ctrl+C, --seconds or the port going away.");
     MonitorOptions& options = line.monitor;
-    monitor->add_option("PORT", options.port.portName,
-                        "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
-                        "(SIM-VX31-1); see \"tovan-tool ports\"")
+    monitor
+        ->add_option("PORT", options.port.portName,
+                     "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
+                     "(SIM-VX31-1); see \"tovan-tool ports\"")
         ->required();
     monitor->add_option("--family", options.family, "module family: vx31 or vm77 (any case)")
         ->required()
         ->transform(CLI::CheckedTransformer(FAMILIES, CLI::ignore_case));
-    monitor->add_option("--baud", options.port.dcb.BaudRate,
-                        "line speed (default 115200 for vx31, 9600 for vm77)")
+    monitor
+        ->add_option("--baud", options.port.dcb.BaudRate,
+                     "line speed (default 115200 for vx31, 9600 for vm77)")
         ->check(CLI::Range(1u, 4000000000u));
     monitor->add_option("--parity", line.parity, "none, odd or even (default none)")
         ->transform(CLI::IsMember({"none", "odd", "even"}, CLI::ignore_case));
@@ -66,8 +67,9 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
         ->check(CLI::IsMember({1u, 2u}));
     monitor->add_flag("--rtscts", line.rtsCts, "RTS/CTS handshake");
     monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
-    monitor->add_option("--send", line.sends, "send a whole frame given as hex text, e.g. "
-                                              "\"FE 00 01 02 03\"; repeatable");
+    monitor->add_option("--send", line.sends,
+                        "send a whole frame given as hex text, e.g. "
+                        "\"FE 00 01 02 03\"; repeatable");
     monitor->add_option("--frame", line.builds,
                         "send a frame built for you: \"C1 C2 DATA...\" (vx31) or \"CMD DATA...\" "
                         "(vm77); start byte, length and checksum are added; repeatable, in "

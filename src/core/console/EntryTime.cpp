@@ -7,8 +7,8 @@ namespace tovan::traffic {
 
 std::string formatTimeOfDayMs(std::chrono::system_clock::time_point time) {
     using namespace std::chrono;
-    const std::time_t seconds = system_clock::to_time_t(time_point_cast<system_clock::duration>(
-        floor<std::chrono::seconds>(time)));
+    const std::time_t seconds = system_clock::to_time_t(
+        time_point_cast<system_clock::duration>(floor<std::chrono::seconds>(time)));
     const auto ms = duration_cast<milliseconds>(time - floor<std::chrono::seconds>(time)).count();
     std::tm local{};
     ::localtime_r(&seconds, &local);

@@ -33,7 +33,7 @@ struct ListRecord {
     };
     std::vector<CloseBlock> closeBlocks;
     std::vector<std::size_t> skippedLines; // lines whose text was skipped outside any record
-    std::size_t markerForData = 0; // line of a '#' where the data line was expected, or 0
+    std::size_t markerForData = 0;         // line of a '#' where the data line was expected, or 0
 };
 
 // Reader and writer of command-list files: an 8-line header, then three lines per tree item

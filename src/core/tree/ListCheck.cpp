@@ -111,7 +111,8 @@ void checkRecord(const ListRecord& record, std::vector<LoadNotice>& findings) {
     if (record.markerForData != 0)
         findings.push_back({record.line, "the label line of " + quoted(record.label) +
                                              " has no data line; the loader reads the lines "
-                                             "from line " + std::to_string(record.markerForData) +
+                                             "from line " +
+                                             std::to_string(record.markerForData) +
                                              " as its data and loses that record"});
     if (record.kind == RecordKind::Command)
         if (const std::string problem = dataProblem(record.data); !problem.empty())
@@ -139,8 +140,8 @@ void checkStructure(const std::string& path, std::vector<LoadNotice>& findings) 
 
 std::string headerProblem(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    const std::string expected[] = {HEADER_EDGE,     "",      "*Version: 1.0", "*",
-                                    "*COM3",         "*115200", "*RTS/CTS",    HEADER_EDGE};
+    const std::string expected[] = {HEADER_EDGE, "",        "*Version: 1.0", "*",
+                                    "*COM3",     "*115200", "*RTS/CTS",      HEADER_EDGE};
     std::string line;
     for (int number = 1; number <= CommandListFile::HEADER_LINES; ++number) {
         if (!std::getline(in, line))
