@@ -169,8 +169,7 @@ void ModSimTest::checkInjectedFaults(ModuleFamily family) {
               1u);
     std::vector<Bytes> frames, replies;
     for (std::uint8_t i = 0; i < 16; ++i) {
-        frames.push_back(first ? buildVx31Frame(0x10, i, {0x33})
-                               : buildVm77Frame(i, {0x33}));
+        frames.push_back(first ? buildVx31Frame(0x10, i, {0x33}) : buildVm77Frame(i, {0x33}));
         replies.push_back(first ? buildVx31Frame(0x90, i, {0x33})
                                 : buildVm77Frame(std::uint8_t(i | 0x80), {0x33}));
     }
@@ -235,7 +234,9 @@ TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
         ASSERT_EQ(modsim::floodSequence(frames[i].data()), static_cast<std::uint16_t>(i)) << i;
     std::string line;
     ASSERT_TRUE(m_sim->readLine(line));
-    EXPECT_NE(line.find("flood sent 50000 frames"), std::string::npos) << line;
+    EXPECT_NE(line.find("flood: wrote 50000 frames (250000 bytes) into the port in"),
+              std::string::npos)
+        << line;
 }
 
 TEST_F(ModSimTest, IdleSimulatorUsesNoCpu) {
