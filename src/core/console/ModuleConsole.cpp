@@ -113,6 +113,7 @@ void ModuleConsole::showEntry(const traffic::Entry& entry) {
 }
 
 void ModuleConsole::showReceived(std::string_view hex) {
+    ++m_received;
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
     showEntry(traffic::received(m_family, m_clock.now(), hex, parser));
 }
@@ -143,9 +144,9 @@ void ModuleConsole::openPort() {
         m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
                                  ERROR_CAPTION);
     } else {
-        m_host.dialogs.showError(
-            "Unable to open " + m_state.port.portName + ". Please check com settings.",
-            ERROR_CAPTION);
+        m_host.dialogs.showError("Unable to open " + m_state.port.portName +
+                                     ". Please check com settings.",
+                                 ERROR_CAPTION);
     }
     m_host.panes.resendSelection();
 }
@@ -325,6 +326,7 @@ bool ModuleConsole::SaveCommandList(const std::string& path) {
     });
     if (saved)
         m_state.commandListPath = path;
+    m_lastSaveSucceeded = saved;
     return saved;
 }
 

@@ -49,6 +49,8 @@ public:
 
     // Commands.
     void choosePort();
+    // What the settings dialog's OK does, for callers that know the port already.
+    void setPortSettings(const PortSettings& settings) { m_state.port = settings; }
     void openPort();
     void closePort();
     void clearView();
@@ -68,11 +70,15 @@ public:
     // The document's list: read into the tree, or written with the family's header.
     bool OpenCommandList(const std::string& path);
     bool SaveCommandList(const std::string& path);
+    // Whether the last list written (also through CD_STORE_LIST) reached its file.
+    bool lastSaveSucceeded() const { return m_lastSaveSucceeded; }
 
     ModuleFamily family() const { return m_family; }
     const ConsoleState& state() const { return m_state; }
     const ConsoleLogging& logging() const { return m_logging; }
     bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
+    // Frames and test telegrams shown as received since the console was created.
+    std::uint64_t receivedCount() const { return m_received; }
 
 private:
     void setPortCommands(bool portOpen);
@@ -92,6 +98,8 @@ private:
     CHexCodec m_codec;
     traffic::TimeOfDay m_clock;
     std::string m_hex; // reused for every frame
+    std::uint64_t m_received = 0;
+    bool m_lastSaveSucceeded = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -3,6 +3,7 @@
 #include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -23,6 +24,13 @@ std::uint32_t nowMs() {
 }
 
 constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+// Frames that arrive within a few milliseconds of each other go to the console together: a
+// busy line then costs the console one wake-up per few milliseconds, not one per read, and a
+// delay that short is not seen on the screen.
+constexpr std::uint32_t COLLECT_MS = 3;
+// A batch this large goes over at once.
+constexpr std::size_t HAND_OVER_BYTES = 64 * 1024;
 
 } // namespace
 
@@ -97,6 +105,7 @@ void PortReader::run() {
     std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family);
     std::vector<std::uint8_t> chunk(READ_CHUNK);
     MessageBatch pending;
+    std::uint32_t pendingSince = 0;
     bool portGone = false;
     bool paused = false;
     std::uint32_t pausedAt = 0;
@@ -116,8 +125,14 @@ void PortReader::run() {
         pollfd fds[3] = {{m_stopFd, POLLIN, 0},
                          {m_handOver.wakeFd(), POLLIN, 0},
                          {drain ? m_portFd : -1, POLLIN, 0}};
-        const int timeoutMs = expiring ? static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS) : -1;
-        if (::poll(fds, 3, timeoutMs) < 0 && errno != EINTR)
+        int timeout =
+            pending.empty() || m_handOver.inFlight()
+                ? -1
+                : static_cast<int>(COLLECT_MS - std::min(COLLECT_MS, nowMs() - pendingSince));
+        if (expiring &&
+            (timeout < 0 || timeout > static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS)))
+            timeout = static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS);
+        if (::poll(fds, 3, timeout) < 0 && errno != EINTR)
             return;
         if (fds[0].revents)
             return;
@@ -126,6 +141,7 @@ void PortReader::run() {
             if (m_handOver.cancelled())
                 return;
         }
+        const bool wasEmpty = pending.empty();
         if (drain && fds[2].revents) {
             followDiscardChoice(*assembler, pending); // the owner may have asked meanwhile
             if (!drainPort(fds[2].revents, *assembler, chunk, pending)) {
@@ -135,7 +151,11 @@ void PortReader::run() {
         } else if (expiring) {
             assembler->expire(lineTimeMs());
         }
-        if (!pending.empty() && !m_handOver.inFlight()) {
+        if (wasEmpty && !pending.empty())
+            pendingSince = nowMs();
+        const bool due = portGone || pending.byteCount() >= HAND_OVER_BYTES ||
+                         nowMs() - pendingSince >= COLLECT_MS;
+        if (!pending.empty() && due && !m_handOver.inFlight()) {
             if (!m_handOver.begin(std::move(pending)))
                 return;
             pending.clear();

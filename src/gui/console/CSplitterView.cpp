@@ -4,6 +4,7 @@
 #include "console/CMessageViewDlg.h"
 #include "console/ConsoleCommands.h"
 #include "console/ConsoleStatusLine.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/CComSettingsDlg.h"
 #include "shared/DialogService.h"
 #include "textwnd/ColorEditWnd.h"
@@ -53,11 +54,11 @@ constexpr CommandText SECOND_FAMILY_COMMANDS[] = {
 CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
     : QMdiSubWindow(parent), m_family(family) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/tovan/icons/tovan-commander-16.png")));
     m_frame = new QWidget(this);
     m_status = new ConsoleStatusLine(m_frame);
     m_console = std::make_unique<ModuleConsole>(
-        family, ModuleConsole::Host{*this, *m_status, *this,
-                                    [this](std::function<void()> task) {
+        family, ModuleConsole::Host{*this, *m_status, *this, [this](std::function<void()> task) {
                                         postToConsole(std::move(task));
                                     }});
     createActions();
@@ -127,8 +128,8 @@ void CSplitterView::createTreePane() {
 }
 
 void CSplitterView::createOutputWindow() {
-    m_output = new ColorEditWnd(m_right, OUTPUT_WINDOW_ID, 4, 100, QStringLiteral("Courier New"),
-                                true);
+    m_output =
+        new ColorEditWnd(m_right, OUTPUT_WINDOW_ID, 4, 100, QStringLiteral("Courier New"), true);
     m_output->setMinimumHeight(50);
     m_output->AddCharSpacing(1);
     m_output->SetSelectionBackColour(0x000000);
@@ -183,31 +184,51 @@ QSize CSplitterView::clientAreaSize() const {
     return size();
 }
 
-void CSplitterView::applyInitialSizes() {
-    const QSize client = clientAreaSize();
-    const int width = client.width();
-    const int height = client.height();
-    m_main->setSizes({250, std::max(1, 2 * width / 3)});
-    m_right->setSizes({std::max(100, height - 140), 140});
-    m_left->setSizes({std::max(1, height - 185), 185});
+namespace {
+
+// The first pane gets `first` pixels, the second whatever the splitter has left.
+void splitAt(QSplitter* splitter, int first, int total) {
+    const int room = std::max(0, total - splitter->handleWidth());
+    splitter->setSizes({first, std::max(1, room - first)});
 }
 
+// The second pane gets `second` pixels, the first what is left, at least `minimum`.
+void splitBefore(QSplitter* splitter, int second, int minimum, int total) {
+    const int room = std::max(0, total - splitter->handleWidth());
+    splitter->setSizes({std::max(minimum, room - second), second});
+}
+
+} // namespace
+
+void CSplitterView::applyInitialSizes() {
+    const QSize client = clientAreaSize();
+    splitAt(m_main, 250, client.width());
+    splitBefore(m_right, 140, 100, client.height());
+    splitBefore(m_left, 185, 1, client.height());
+}
+
+// Column 0 keeps 250 pixels and the lower panes their heights, as long as the console is
+// high enough for them.
 void CSplitterView::applyResizeSizes(int width, int height) {
-    m_main->setSizes({250, std::max(1, 2 * width / 3)});
+    splitAt(m_main, 250, width);
     if (height > 250) {
-        m_left->setSizes({std::max(80, height - 185), 185});
-        m_right->setSizes({std::max(50, height - 140), 140});
+        splitBefore(m_left, 185, 80, height);
+        splitBefore(m_right, 140, 50, height);
     }
 }
 
 // The panes follow the console's size as soon as the splitters have their new size.
 bool CSplitterView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_main && event->type() == QEvent::Resize)
-        applyResizeSizes(width(), m_main->height());
+        applyResizeSizes(m_main->width(), m_main->height());
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
 void CSplitterView::closeEvent(QCloseEvent* event) {
+    if (!m_closed && m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         m_console->windowClosing();
@@ -217,7 +238,10 @@ void CSplitterView::closeEvent(QCloseEvent* event) {
 }
 
 bool CSplitterView::SaveCommandList(const std::string& path) {
-    if (m_console->SaveCommandList(path))
+    const std::string message = path;
+    m_console->deliver(CD_STORE_LIST, reinterpret_cast<const std::uint8_t*>(message.data()),
+                       message.size());
+    if (m_console->lastSaveSucceeded())
         return true;
     // The tree may have been written into the file that was then not put in place.
     m_tree->setModified(true);
@@ -268,8 +292,8 @@ void CSplitterView::showError(const std::string& text, const std::string& captio
 }
 
 std::string CSplitterView::chooseLogFile() {
-    const QString path = dialogs().saveFileName(this, QStringLiteral("Save As"),
-                                                QStringLiteral("txt"), QString());
+    const QString path =
+        dialogs().saveFileName(this, QStringLiteral("Save As"), QStringLiteral("txt"), QString());
     return path.toLocal8Bit().toStdString();
 }
 

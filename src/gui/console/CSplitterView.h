@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMdiSubWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -56,6 +57,9 @@ public:
 
     bool OpenCommandList(const std::string& path) { return m_console->OpenCommandList(path); }
     bool SaveCommandList(const std::string& path);
+
+    // Asked before the window closes (the document's save prompt); false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
 Q_SIGNALS:
     // The enabled or checked state of a command may have changed.
@@ -109,6 +113,7 @@ private:
     ColorEditWnd* m_output = nullptr;
     CPacketViewDlg* m_composer = nullptr;
     QList<QAction*> m_actions;
+    std::function<bool()> m_closeGuard;
     bool m_closed = false;
 };
 

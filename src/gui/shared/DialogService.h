@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+class QPrinter;
 class QWidget;
 
 namespace tovan {
@@ -26,6 +28,14 @@ public:
     // Full path of an existing file chosen in an open dialog, or an empty string.
     virtual QString openFileName(QWidget* parent, const QString& caption,
                                  const QString& filter) = 0;
+
+    // A list to choose one entry from (the "New" dialog); the index chosen, or -1.
+    virtual int chooseFromList(QWidget* parent, const QString& caption,
+                               const QStringList& entries) = 0;
+
+    // The print dialog and the page setup dialog over `printer`; false when cancelled.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool pageSetupDialog(QWidget* parent, QPrinter& printer) = 0;
 };
 
 // The service in use: the Qt dialogs unless a test installed another one.

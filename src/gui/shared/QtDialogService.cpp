@@ -1,7 +1,13 @@
 #include "shared/QtDialogService.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHBoxLayout>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace tovan {
 namespace {
@@ -73,6 +79,37 @@ QString QtDialogService::openFileName(QWidget* parent, const QString& caption,
                                       const QString& filter) {
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr,
                                         QFileDialog::ReadOnly);
+}
+
+// The "New" dialog: a list of the document kinds, the first one selected, OK and Cancel.
+int QtDialogService::chooseFromList(QWidget* parent, const QString& caption,
+                                    const QStringList& entries) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    auto* list = new QListWidget(&dialog);
+    list->addItems(entries);
+    list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    auto* layout = new QHBoxLayout(&dialog);
+    layout->addWidget(list);
+    buttons->setOrientation(Qt::Vertical);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return list->currentRow();
+}
+
+bool QtDialogService::printDialog(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogService::pageSetupDialog(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 namespace {

@@ -12,6 +12,10 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    int chooseFromList(QWidget* parent, const QString& caption,
+                       const QStringList& entries) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool pageSetupDialog(QWidget* parent, QPrinter& printer) override;
 };
 
 } // namespace tovan
