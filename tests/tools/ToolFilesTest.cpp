@@ -181,7 +181,7 @@ TEST(ToolUsage, WrongCommandLinesExitTwoNamingTheArgument) {
                           "See \"tovan-tool monitor --help\".\n");
     result = runTool({"monitor", "/dev/null", "--family", "vx32"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("--family: vx32 not in {vm77,vx31}"), std::string::npos)
+    EXPECT_NE(result.err.find("--family: vx32 not in {vx31,vm77}"), std::string::npos)
         << result.err;
     result = runTool({"monitor", "/dev/null", "--family", "vx31", "--send", "0x01"});
     EXPECT_EQ(result.status, 2);

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <map>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@ using namespace tovan::modsim;
 namespace {
 
 struct Options {
+    std::vector<std::string> familyNames;
     std::vector<ModuleFamily> families;
     ModuleOptions module;
     std::string rulesFile;
@@ -31,15 +31,12 @@ struct Options {
     std::exit(2);
 }
 
-const std::map<std::string, ModuleFamily> FAMILIES{{"vx31", ModuleFamily::VX31},
-                                                   {"vm77", ModuleFamily::VM77}};
-
 void addOptions(CLI::App& app, Options& options) {
     ModuleOptions& module = options.module;
-    app.add_option("--family", options.families,
+    app.add_option("--family", options.familyNames,
                    "a module of this family (vx31 or vm77, any case); repeat for more modules")
         ->required()
-        ->transform(CLI::CheckedTransformer(FAMILIES, CLI::ignore_case));
+        ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
     app.add_option("--telegram-ms", module.telegramIntervalMs,
                    "vm77: pass on a received telegram every N ms (0: never)")
         ->check(CLI::Range(0, 3600000))
@@ -92,6 +89,8 @@ Options parse(int argc, char** argv) {
             message = "unexpected argument \"" + app.remaining().front() + "\"";
         fail(message + "\nSee \"tovan-modsim --help\".");
     }
+    for (const std::string& name : options.familyNames)
+        options.families.push_back(name == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77);
     return options;
 }
 

@@ -5,20 +5,17 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
-#include <map>
 
 using namespace tovan;
 using namespace tovan::tool;
 
 namespace {
 
-const std::map<std::string, ModuleFamily> FAMILIES{{"vx31", ModuleFamily::VX31},
-                                                   {"vm77", ModuleFamily::VM77}};
-
 struct CommandLine {
     std::vector<std::string> decodeFiles;
     std::string listFile;
     MonitorOptions monitor;
+    std::string family;
     std::string parity = "none";
     unsigned stopBits = 1;
     bool rtsCts = false;
@@ -54,9 +51,9 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
                      "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
                      "(SIM-VX31-1); see \"tovan-tool ports\"")
         ->required();
-    monitor->add_option("--family", options.family, "module family: vx31 or vm77 (any case)")
+    monitor->add_option("--family", line.family, "module family: vx31 or vm77 (any case)")
         ->required()
-        ->transform(CLI::CheckedTransformer(FAMILIES, CLI::ignore_case));
+        ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
     monitor
         ->add_option("--baud", options.port.dcb.BaudRate,
                      "line speed (default 115200 for vx31, 9600 for vm77)")
@@ -87,6 +84,7 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
 // Everything the parser could not check by itself. False after printing why.
 bool completeMonitorOptions(CLI::App& monitor, CommandLine& line) {
     MonitorOptions& options = line.monitor;
+    options.family = line.family == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
     DcbTemplate& dcb = options.port.dcb;
     dcb.Parity = line.parity == "odd" ? ODDPARITY : line.parity == "even" ? EVENPARITY : NOPARITY;
     dcb.StopBits = line.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;

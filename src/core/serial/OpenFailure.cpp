@@ -5,12 +5,15 @@
 #include "serial/SystemPorts.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <grp.h>
 #include <pwd.h>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tovan {
@@ -48,6 +51,12 @@ OpenFailure permissionDenied(const std::string& device) {
     return {"permission denied: nobody may read and write " + device, {}};
 }
 
+std::string processName(const std::string& pid) {
+    std::string name;
+    std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
+    return name + " (pid " + pid + ")";
+}
+
 // The programs (other than this one) that have `device` open, as "name (pid N)".
 std::string holdersOf(const std::string& device) {
     std::string holders;
@@ -74,16 +83,39 @@ std::string holdersOf(const std::string& device) {
         ::closedir(fds);
         if (!holds)
             continue;
-        std::string name;
-        std::getline(std::ifstream("/proc/" + pid + "/comm"), name);
-        holders += (holders.empty() ? "" : ", ") + name + " (pid " + pid + ")";
+        holders += (holders.empty() ? "" : ", ") + processName(pid);
     }
     ::closedir(proc);
     return holders;
 }
 
+// The process holding the lock a workbench, tovan-tool or another careful program takes on the
+// device, as /proc/locks tells ("1: FLOCK ADVISORY WRITE <pid> <major>:<minor>:<inode> ...").
+std::string lockHolder(const std::string& device) {
+    struct stat info {};
+    if (::stat(device.c_str(), &info) != 0)
+        return {};
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, file;
+        fields >> number >> kind >> mode >> access >> pid >> file;
+        if (kind == "->") // a waiter: its fields are shifted by one
+            continue;
+        unsigned major = 0, minor = 0;
+        unsigned long inode = 0;
+        if (std::sscanf(file.c_str(), "%x:%x:%lu", &major, &minor, &inode) == 3 &&
+            ::makedev(major, minor) == info.st_dev && inode == info.st_ino)
+            return processName(pid);
+    }
+    return {};
+}
+
 OpenFailure inUse(const std::string& device) {
-    const std::string holders = holdersOf(device);
+    std::string holders = lockHolder(device);
+    if (holders.empty())
+        holders = holdersOf(device);
     if (holders.empty())
         return {"in use: another program has " + device + " open",
                 "Close the port in that program (a workbench console, tovan-tool monitor, a "
