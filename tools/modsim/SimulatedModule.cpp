@@ -22,6 +22,10 @@ constexpr std::size_t MAX_QUEUED_BYTES = 64 * 1024;
 
 // Paced output goes out in slices of about this long, as a UART's FIFO empties.
 constexpr std::chrono::milliseconds PACE_SLICE{1};
+// A paced line whose writer wakes up at most this late after it ran dry counts as busy all
+// along: the bytes it could have sent meanwhile go out at once, so wake-up delays do not slow
+// the line down.
+constexpr std::chrono::milliseconds PACE_CATCH_UP{10};
 
 Clock::duration lineTimeAt(std::uint32_t baud, std::size_t bytes) {
     DcbTemplate dcb;
@@ -150,29 +154,36 @@ void SimulatedModule::queueTelegram(Clock::time_point now) {
 
 std::size_t SimulatedModule::writeOut(const std::uint8_t* bytes, std::size_t length,
                                       Clock::time_point now) {
+    Clock::time_point start = now;
     if (m_options.baud > 0) {
         if (m_lineFree > now)
             return 0;
-        const auto perByte = lineTimeAt(m_options.baud, 1);
-        const auto slice = static_cast<std::size_t>(
-            std::max<Clock::rep>(1, PACE_SLICE / std::max(perByte, Clock::duration(1))));
-        length = std::min(length, slice);
+        // A line kept busy continues where it was (a late wake-up does not slow it down); an
+        // idle one starts now. It may have sent what fits up to now plus one slice.
+        if (now - m_lineFree < PACE_CATCH_UP)
+            start = m_lineFree;
+        const auto perByte = std::max(lineTimeAt(m_options.baud, 1), Clock::duration(1));
+        const auto fits = static_cast<std::size_t>((now + PACE_SLICE - start) / perByte);
+        length = std::min(length, std::max<std::size_t>(1, fits));
     }
     const ssize_t n = ::write(m_master, bytes, length);
     if (n <= 0)
         return 0; // EAGAIN: nobody reads; try again when poll says so
     if (m_options.baud > 0)
-        m_lineFree =
-            std::max(m_lineFree, now) + lineTimeAt(m_options.baud, static_cast<std::size_t>(n));
+        m_lineFree = start + lineTimeAt(m_options.baud, static_cast<std::size_t>(n));
     return static_cast<std::size_t>(n);
 }
 
-void SimulatedModule::keepPauseAfter(const Chunk& written) {
-    if (m_options.baud == 0 || m_output.size() < 2)
+// A planned pause after a chunk counts from when the chunk really went out: written late
+// (behind other output, or slowly on a paced line) it must not shrink below 20 ms and let a
+// receiver take a broken frame for a whole one.
+void SimulatedModule::keepPauseAfter(const Chunk& written, Clock::time_point now) {
+    if (m_output.size() < 2)
         return;
     Chunk& next = m_output[1];
+    const Clock::time_point sent = m_options.baud > 0 ? std::max(m_lineFree, now) : now;
     if (next.due > written.due)
-        next.due = std::max(next.due, m_lineFree + (next.due - written.due));
+        next.due = std::max(next.due, sent + (next.due - written.due));
 }
 
 void SimulatedModule::writeDue(Clock::time_point now) {
@@ -184,7 +195,7 @@ void SimulatedModule::writeDue(Clock::time_point now) {
             if (!chunk.bytes.empty())
                 return;
         }
-        keepPauseAfter(chunk);
+        keepPauseAfter(chunk, now);
         m_output.pop_front();
     }
 }

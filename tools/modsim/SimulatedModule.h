@@ -55,8 +55,8 @@ private:
     void writeFlood(Clock::time_point now);
     // Writes what the line can have sent by `now` of `length` bytes; returns the count.
     std::size_t writeOut(const std::uint8_t* bytes, std::size_t length, Clock::time_point now);
-    // Keeps a planned pause after a chunk that the paced line took longer to send than planned.
-    void keepPauseAfter(const Chunk& written);
+    // Keeps the pause planned after `written`, which went out at `now` (or later on a paced line).
+    void keepPauseAfter(const Chunk& written, Clock::time_point now);
 
     ModuleFamily m_family;
     ModuleOptions m_options;
