@@ -21,6 +21,10 @@ enum ConsoleCode : std::uint32_t {
     // byte, the slot index. Sent once; the reader has ended and the slot stays taken until the
     // console calls ClosePort.
     CD_PORT_LOST = 9,
+    // Reader thread -> console, only when the console asked for it
+    // (SerialChannel::SetReportDiscards): bytes the frame assembler threw away. Payload: one
+    // reason byte (DiscardReason), then the discarded bytes. Comes in order with the frames.
+    CD_RX_DISCARDED = 10,
 };
 
 } // namespace tovan

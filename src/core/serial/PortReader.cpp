@@ -78,6 +78,23 @@ bool PortReader::drainPort(short events, FrameAssembler& assembler,
     return (events & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
+void PortReader::followDiscardChoice(FrameAssembler& assembler, MessageBatch& pending) {
+    const bool wanted = m_reportDiscards;
+    if (wanted == m_reporting)
+        return;
+    m_reporting = wanted;
+    if (!wanted) {
+        assembler.reportDiscards({});
+        return;
+    }
+    assembler.reportDiscards(
+        [this, &pending](DiscardReason reason, const std::uint8_t* bytes, std::size_t length) {
+            m_discardPayload.assign(1, static_cast<std::uint8_t>(reason));
+            m_discardPayload.insert(m_discardPayload.end(), bytes, bytes + length);
+            pending.add(CD_RX_DISCARDED, m_discardPayload.data(), m_discardPayload.size());
+        });
+}
+
 std::uint32_t PortReader::lineTimeMs() const {
     return nowMs() - m_ownPauses;
 }
@@ -102,13 +119,19 @@ void PortReader::run() {
             paused = false;
             m_ownPauses += nowMs() - pausedAt;
         }
+        followDiscardChoice(*assembler, pending);
+        // Reports of what a pause ends are due 20 ms after the last byte, not at the next one.
+        const bool expiring = m_reporting && drain && assembler->holdsBytes();
         pollfd fds[3] = {{m_stopFd, POLLIN, 0},
                          {m_handOver.wakeFd(), POLLIN, 0},
                          {drain ? m_portFd : -1, POLLIN, 0}};
-        const int timeout =
+        int timeout =
             pending.empty() || m_handOver.inFlight()
                 ? -1
                 : static_cast<int>(COLLECT_MS - std::min(COLLECT_MS, nowMs() - pendingSince));
+        if (expiring &&
+            (timeout < 0 || timeout > static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS)))
+            timeout = static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS);
         if (::poll(fds, 3, timeout) < 0 && errno != EINTR)
             return;
         if (fds[0].revents)
@@ -120,10 +143,13 @@ void PortReader::run() {
         }
         const bool wasEmpty = pending.empty();
         if (drain && fds[2].revents) {
+            followDiscardChoice(*assembler, pending); // the owner may have asked meanwhile
             if (!drainPort(fds[2].revents, *assembler, chunk, pending)) {
                 portGone = true;
                 pending.add(CD_PORT_LOST, &m_slot, 1);
             }
+        } else if (expiring) {
+            assembler->expire(lineTimeMs());
         }
         if (wasEmpty && !pending.empty())
             pendingSince = nowMs();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hub/SyncHandOver.h"
 #include "frames/ModuleFamily.h"
+#include "hub/SyncHandOver.h"
 
 #include <atomic>
 #include <cstdint>
@@ -40,11 +40,17 @@ public:
     // the owner's own thread, even from inside a delivery.
     void stop();
 
+    // Whether the owner also gets what the assembler discards (CD_RX_DISCARDED), in order
+    // with the frames. Takes effect with the next bytes read.
+    void reportDiscards(bool on) { m_reportDiscards = on; }
+
 private:
     void run();
     // Reads what is queued and feeds it to the assembler. False when the port has gone away.
     bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk,
                    MessageBatch& pending);
+    // Switches the assembler's discard reports to follow m_reportDiscards.
+    void followDiscardChoice(FrameAssembler& assembler, MessageBatch& pending);
     // The time the assembler's gap rule sees: the clock minus every pause the reader made
     // itself by not draining the port.
     std::uint32_t lineTimeMs() const;
@@ -55,6 +61,9 @@ private:
     SyncHandOver m_handOver;
     int m_stopFd = -1;
     std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
+    std::atomic<bool> m_reportDiscards{false};
+    bool m_reporting = false; // what the reader thread has set up
+    std::vector<std::uint8_t> m_discardPayload;
     std::thread m_thread;
 };
 

@@ -137,4 +137,9 @@ std::uint32_t SerialChannel::WaitUntilWritten(std::uint8_t slot, int timeoutMs) 
     return static_cast<std::uint32_t>(m_slots[slot].writer->waitUntilWritten(timeoutMs));
 }
 
+void SerialChannel::SetReportDiscards(std::uint8_t slot, bool on) {
+    if (slot < MAX_PORTS && m_slots[slot].reader)
+        m_slots[slot].reader->reportDiscards(on);
+}
+
 } // namespace tovan

@@ -58,6 +58,10 @@ public:
     // returns the first write error since the last call (0 when there was none).
     std::uint32_t WaitUntilWritten(std::uint8_t slot, int timeoutMs);
 
+    // Whether the slot's owner also gets what the receiver discards (CD_RX_DISCARDED) from the
+    // next bytes read on. Off when a port is opened.
+    void SetReportDiscards(std::uint8_t slot, bool on);
+
     ModuleFamily family() const { return m_family; }
     std::uint8_t openCount() const { return m_openCount; }
 
