@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,13 +11,17 @@ namespace tovan {
 // go and dispatched one by one, in order. Each payload is stored with a zero byte after it.
 class MessageBatch {
 public:
+    using Clock = std::chrono::steady_clock;
+
     struct Message {
         std::uint32_t code;
         const std::uint8_t* bytes;
         std::size_t length;
+        Clock::time_point arrival; // when its bytes were read; the epoch when not known
     };
 
-    void add(std::uint32_t code, const std::uint8_t* bytes, std::size_t length);
+    void add(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+             Clock::time_point arrival = {});
     Message at(std::size_t index) const;
     std::size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
@@ -29,6 +34,7 @@ private:
         std::uint32_t code;
         std::size_t offset;
         std::size_t length;
+        Clock::time_point arrival;
     };
     std::vector<Entry> m_entries;
     std::vector<std::uint8_t> m_bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,15 @@ public:
 
     // Handles one console message (ConsoleCode). Always called on the owner's thread.
     virtual void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) = 0;
+
+    // The same for a message whose bytes a port's reader read at `arrival`, which may be a
+    // few milliseconds before the message is handled. Owners that show arrival times take it;
+    // for the others it is deliver().
+    virtual void deliverArrived(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+                                std::chrono::steady_clock::time_point arrival) {
+        (void)arrival;
+        deliver(code, bytes, length);
+    }
 
     // Queues `task` to run later on the owner's thread. Callable from any thread; must never
     // run the task before returning.

@@ -52,7 +52,11 @@ struct SyncHandOver::State : std::enable_shared_from_this<SyncHandOver::State> {
                 }
             }
             const MessageBatch::Message message = batch->at(i);
-            target->deliver(message.code, message.bytes, message.length);
+            if (message.arrival == MessageBatch::Clock::time_point{})
+                target->deliver(message.code, message.bytes, message.length);
+            else
+                target->deliverArrived(message.code, message.bytes, message.length,
+                                       message.arrival);
         }
         {
             std::lock_guard<std::mutex> lock(mutex);

@@ -4,6 +4,7 @@
 #include "hub/SyncHandOver.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -15,7 +16,7 @@ class OwnerEndpoint;
 
 // The reader thread of one open port: waits for bytes, cuts them into frames with the
 // family's assembler and hands every frame to the port's owner (CD_RX_FRAME), in order,
-// each hand-over synchronous.
+// each hand-over synchronous, each frame with the time its last bytes were read.
 //
 // While the owner is busy with a hand-over the reader keeps draining the port into memory,
 // stamping each byte with its arrival time, so a slow console never makes the kernel's small
@@ -45,12 +46,21 @@ public:
     void reportDiscards(bool on) { m_reportDiscards = on; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void run();
+    // Keeps m_ownPauses: starts or ends a pause of the reader's own. Returns whether to drain.
+    bool drainAllowed();
+    // How long to wait for the port: until the collected frames are due, or until a partial
+    // frame's pause runs out (when discards are reported), or for ever.
+    int pollTimeout(bool drain, const FrameAssembler& assembler) const;
     // Reads what is queued and feeds it to the assembler. False when the port has gone away.
-    bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk,
-                   MessageBatch& pending);
+    bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk);
+    // Hands the collected messages over when they are due and the owner is free. False when
+    // the hand-over was cancelled.
+    bool handOverIfDue();
     // Switches the assembler's discard reports to follow m_reportDiscards.
-    void followDiscardChoice(FrameAssembler& assembler, MessageBatch& pending);
+    void followDiscardChoice(FrameAssembler& assembler);
     // The time the assembler's gap rule sees: the clock minus every pause the reader made
     // itself by not draining the port.
     std::uint32_t lineTimeMs() const;
@@ -60,9 +70,17 @@ private:
     std::uint8_t m_slot;
     SyncHandOver m_handOver;
     int m_stopFd = -1;
-    std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
     std::atomic<bool> m_reportDiscards{false};
-    bool m_reporting = false; // what the reader thread has set up
+
+    // Used by the reader thread alone.
+    MessageBatch m_pending;           // collected for the next hand-over
+    std::uint32_t m_pendingSince = 0; // when the first of them was collected
+    Clock::time_point m_readAt;       // when the bytes being fed were read
+    bool m_portGone = false;
+    bool m_paused = false;
+    std::uint32_t m_pausedAt = 0;
+    std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
+    bool m_reporting = false;      // what the reader thread has set up
     std::vector<std::uint8_t> m_discardPayload;
     std::thread m_thread;
 };
