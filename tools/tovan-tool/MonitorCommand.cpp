@@ -57,11 +57,18 @@ public:
             m_loop.quit();
         }
     }
+    // Frames come with the time the reader read them, which the millisecond stamps show.
+    void deliverArrived(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+                        std::chrono::steady_clock::time_point arrival) override {
+        m_arrival = arrival;
+        deliver(code, bytes, length);
+        m_arrival = {};
+    }
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
 
 private:
-    std::string now() { return m_milliseconds ? m_entryClock.next() : m_clock.now(); }
+    std::string now() { return m_milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now(); }
 
     void show(const traffic::Entry& entry) {
         const std::string text = traffic::readsAs(entry) + "\n";
@@ -82,6 +89,7 @@ private:
     CommunicationLog m_log;
     traffic::TimeOfDay m_clock;
     traffic::EntryClock m_entryClock;
+    std::chrono::steady_clock::time_point m_arrival;
 };
 
 // Ends the loop on Ctrl+C (or SIGTERM). The signals are blocked in every thread and taken

@@ -23,6 +23,12 @@ struct ConsoleState {
     bool periodicActive = false;
     std::uint8_t pendingStatusAction = NONE;
     std::string commandListPath;
+    // Traffic options, off until the user switches them on; the log follows what is shown.
+    bool showDiscarded = false;
+    bool milliseconds = false;
+    bool sideBySide = false;
+    // Waits for a lost port to come back and opens it again.
+    bool reconnect = false;
     // Second family only.
     bool parseRx = false;
     bool testSequenceRunning = false;

@@ -20,6 +20,9 @@ public:
     std::string next();
     std::string next(std::chrono::system_clock::time_point wall,
                      std::chrono::steady_clock::time_point monotonic);
+    // The entry of bytes a reader read at `arrival` (the clock's epoch: now), which may be a
+    // few milliseconds before the entry is made.
+    std::string arrivedAt(std::chrono::steady_clock::time_point arrival);
 
 private:
     std::optional<std::chrono::steady_clock::time_point> m_previous;

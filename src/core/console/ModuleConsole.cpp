@@ -1,6 +1,7 @@
 #include "console/ModuleConsole.h"
 
 #include "console/ConsoleCommands.h"
+#include "console/DiscardedEntry.h"
 #include "hub/ConsoleMessage.h"
 #include "serial/SerialChannel.h"
 #include "tree/CommandListHeader.h"
@@ -77,9 +78,7 @@ void ModuleConsole::deliver(std::uint32_t code, const std::uint8_t* bytes, std::
             m_host.panes.resendSelection();
         break;
     case CD_RX_FRAME:
-        m_hex.clear();
-        m_codec.BytesToHex(bytes, length, m_hex);
-        showReceived(m_hex);
+        showReceivedBytes(bytes, length);
         break;
     case CD_TX_FRAME:
         showTransmitted(bytes, length);
@@ -89,7 +88,10 @@ void ModuleConsole::deliver(std::uint32_t code, const std::uint8_t* bytes, std::
         break;
     case CD_TEST_TELEGRAM:
         if (m_family == ModuleFamily::VM77)
-            showReceived(textOf(bytes, length));
+            showTestTelegram(textOf(bytes, length));
+        break;
+    case CD_RX_DISCARDED:
+        showDiscarded(bytes, length);
         break;
     case CD_PORT_LOST:
         if (bytes && length > 0)
@@ -131,16 +133,64 @@ void ModuleConsole::setFilter(std::string_view text) {
             addToWindow(entry);
 }
 
-void ModuleConsole::showReceived(std::string_view hex) {
+void ModuleConsole::deliverArrived(std::uint32_t code, const std::uint8_t* bytes,
+                                   std::size_t length,
+                                   std::chrono::steady_clock::time_point arrival) {
+    m_arrival = arrival;
+    deliver(code, bytes, length);
+    m_arrival = {};
+}
+
+std::string ModuleConsole::entryTime() {
+    return m_state.milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now();
+}
+
+std::string ModuleConsole::charactersOf(const std::uint8_t* bytes, std::size_t length) const {
+    return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
+}
+
+void ModuleConsole::showReceived(std::string_view hex, std::string_view characters) {
     ++m_received;
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
-    showEntry(traffic::received(m_family, m_clock.now(), hex, parser));
+    showEntry(traffic::received(m_family, entryTime(), hex, parser, characters));
+}
+
+void ModuleConsole::showReceivedBytes(const std::uint8_t* bytes, std::size_t length) {
+    m_hex.clear();
+    m_codec.BytesToHex(bytes, length, m_hex);
+    showReceived(m_hex, charactersOf(bytes, length));
+}
+
+void ModuleConsole::showTestTelegram(std::string_view text) {
+    if (!m_state.sideBySide) {
+        showReceived(text, {});
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
+    const int count = m_codec.HexToBytes(text, bytes.data(), bytes.size());
+    showReceived(text, charactersOf(bytes.data(), static_cast<std::size_t>(count)));
 }
 
 void ModuleConsole::showTransmitted(const std::uint8_t* bytes, std::size_t length) {
     m_hex.clear();
     m_codec.BytesToHex(bytes, length, m_hex);
-    showEntry(traffic::transmitted(m_family, m_clock.now(), m_hex));
+    showEntry(traffic::transmitted(m_family, entryTime(), m_hex, charactersOf(bytes, length)));
+}
+
+// Shown, and logged like the frames around them, only while the user asked for them.
+void ModuleConsole::showDiscarded(const std::uint8_t* payload, std::size_t length) {
+    if (!m_state.showDiscarded || !payload)
+        return;
+    traffic::Entry entry = traffic::discarded(entryTime(), payload, length);
+    entry.logged = true;
+    entry.logText = entry.parts.front().text;
+    showEntry(std::move(entry));
+}
+
+void ModuleConsole::toggleShowDiscarded() {
+    m_state.showDiscarded = !m_state.showDiscarded;
+    if (portOpen())
+        m_channel.SetReportDiscards(m_state.slot, m_state.showDiscarded);
 }
 
 void ModuleConsole::setPortCommands(bool portOpen) {
@@ -156,6 +206,8 @@ void ModuleConsole::openPort() {
         m_channel.OpenPort(m_state.port.portName, m_state.port.dcb, *this, slot);
     if (result == 0) {
         m_state.slot = slot;
+        m_channel.SetReportDiscards(slot, m_state.showDiscarded);
+        m_entryClock = traffic::EntryClock();
         setPortCommands(true);
         m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
         m_host.panes.setPortOpen(true);
@@ -251,6 +303,18 @@ bool ModuleConsole::runCommand(int commandId) {
     case ID_TEST_SEQUENCE:
         toggleTestSequence();
         return true;
+    case ID_SHOW_DISCARDED:
+        toggleShowDiscarded();
+        return true;
+    case ID_MILLISECONDS:
+        toggleMilliseconds();
+        return true;
+    case ID_SIDE_BY_SIDE:
+        toggleSideBySide();
+        return true;
+    case ID_RECONNECT:
+        m_state.reconnect = !m_state.reconnect;
+        return true;
     default:
         return false;
     }
@@ -267,6 +331,10 @@ bool ModuleConsole::isCommandEnabled(int commandId) const {
         return !m_state.closeDisabled;
     case ID_CLEAR_VIEW:
     case ID_LOGGING:
+    case ID_SHOW_DISCARDED:
+    case ID_MILLISECONDS:
+    case ID_SIDE_BY_SIDE:
+    case ID_RECONNECT:
         return true;
     case ID_PARSE_RX:
     case ID_TEST_SEQUENCE:
@@ -281,7 +349,21 @@ bool ModuleConsole::isCommandEnabled(int commandId) const {
 }
 
 bool ModuleConsole::isCommandChecked(int commandId) const {
-    return commandId == consolecmd::ID_PARSE_RX && m_state.parseRx;
+    using namespace consolecmd;
+    switch (commandId) {
+    case ID_PARSE_RX:
+        return m_state.parseRx;
+    case ID_SHOW_DISCARDED:
+        return m_state.showDiscarded;
+    case ID_MILLISECONDS:
+        return m_state.milliseconds;
+    case ID_SIDE_BY_SIDE:
+        return m_state.sideBySide;
+    case ID_RECONNECT:
+        return m_state.reconnect;
+    default:
+        return false;
+    }
 }
 
 void ModuleConsole::statusBarDoubleClicked(int pane) {

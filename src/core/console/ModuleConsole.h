@@ -4,6 +4,7 @@
 #include "console/ConsoleHost.h"
 #include "console/ConsoleLogging.h"
 #include "console/ConsoleState.h"
+#include "console/EntryTime.h"
 #include "console/TrafficHistory.h"
 #include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
@@ -46,6 +47,8 @@ public:
 
     // OwnerEndpoint: one console message.
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override;
+    void deliverArrived(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+                        std::chrono::steady_clock::time_point arrival) override;
     void post(std::function<void()> task) override;
 
     // Commands.
@@ -58,6 +61,9 @@ public:
     void toggleLogging() { m_logging.toggleLogging(); }
     void toggleParse();
     void toggleTestSequence();
+    void toggleShowDiscarded();
+    void toggleMilliseconds() { m_state.milliseconds = !m_state.milliseconds; }
+    void toggleSideBySide() { m_state.sideBySide = !m_state.sideBySide; }
     // Shows only the entries that hold `text` (everything for an empty text). What the window
     // holds is kept whole meanwhile: clearing the filter shows it all again.
     void setFilter(std::string_view text);
@@ -90,8 +96,15 @@ private:
     void sendFrame(const std::uint8_t* bytes, std::size_t length);
     void showEntry(traffic::Entry entry);
     void addToWindow(const traffic::Entry& entry);
-    void showReceived(std::string_view hex);
+    // The time of the entry being made: hh:mm:ss, or to the millisecond with the time since
+    // the port's previous entry.
+    std::string entryTime();
+    std::string charactersOf(const std::uint8_t* bytes, std::size_t length) const;
+    void showReceived(std::string_view hex, std::string_view characters);
+    void showReceivedBytes(const std::uint8_t* bytes, std::size_t length);
+    void showTestTelegram(std::string_view text);
     void showTransmitted(const std::uint8_t* bytes, std::size_t length);
+    void showDiscarded(const std::uint8_t* payload, std::size_t length);
     void portLost(std::uint8_t slot);
     void carryOutPendingAction();
 
@@ -103,6 +116,8 @@ private:
     CTelegramDecoder m_decoder;
     CHexCodec m_codec;
     traffic::TimeOfDay m_clock;
+    traffic::EntryClock m_entryClock;
+    std::chrono::steady_clock::time_point m_arrival; // of the message being handled, if read
     TrafficHistory m_history;
     TrafficFilter m_filter;
     std::string m_hex; // reused for every frame

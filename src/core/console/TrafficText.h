@@ -41,13 +41,19 @@ struct Entry {
     bool logged = false;
 };
 
-// A transmitted frame, `hex` as the codec writes it.
-Entry transmitted(ModuleFamily family, std::string_view time, std::string_view hex);
+// A transmitted frame, `hex` as the codec writes it. `characters`, when given, stands beside
+// the hex text (the printable characters of the same bytes).
+Entry transmitted(ModuleFamily family, std::string_view time, std::string_view hex,
+                  std::string_view characters = {});
 
 // A received frame or test telegram. `parser` is the console's decoder while "Parse RX data"
 // is on (second family only), else null: a telegram it accepts gets its decoded block.
 Entry received(ModuleFamily family, std::string_view time, std::string_view hex,
-               const CTelegramDecoder* parser);
+               const CTelegramDecoder* parser, std::string_view characters = {});
+
+// The bytes as characters for beside their hex text: printable ASCII as it is, any other byte
+// as a dot.
+std::string printableCharacters(const std::uint8_t* bytes, std::size_t count);
 
 // The entry as the window reads it from the top, for a terminal: carriage returns dropped,
 // without the empty line before it and the line end after it.

@@ -300,6 +300,12 @@ void CMainFrame::addConsoleMenus(CSplitterView* console) {
         settings->addAction(parse);
         settings->addAction(console->commandAction(consolecmd::ID_TEST_SEQUENCE));
     }
+    settings->addSeparator();
+    QMenu* options = settings->addMenu(QStringLiteral("Traffic options"));
+    for (int id : {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS,
+                   consolecmd::ID_SIDE_BY_SIDE})
+        options->addAction(console->commandAction(id));
+    settings->addAction(console->commandAction(consolecmd::ID_RECONNECT));
     QMenu* command = menuBar()->addMenu(QStringLiteral("Command"));
     CControlTreeView* tree = console->tree();
     connect(command, &QMenu::aboutToShow, tree, &CControlTreeView::updateCommandActions);

@@ -42,6 +42,14 @@ constexpr CommandText COMMON_COMMANDS[] = {
     {consolecmd::ID_CLEAR_VIEW, "Clear view", "Clear the output view", false},
     {consolecmd::ID_LOGGING, "Communication logging",
      "Enables/Disables communication window logging", false},
+    {consolecmd::ID_SHOW_DISCARDED, "Show discarded bytes",
+     "Show the bytes the receiver throws away, with the reason, in grey", true},
+    {consolecmd::ID_MILLISECONDS, "Times in milliseconds",
+     "Show times to the millisecond and the time since the previous frame", true},
+    {consolecmd::ID_SIDE_BY_SIDE, "Characters beside the bytes",
+     "Show the printable characters of each frame beside its hex text", true},
+    {consolecmd::ID_RECONNECT, "Reconnect when the port comes back",
+     "Wait for a lost port to come back and open it again", true},
 };
 
 constexpr CommandText SECOND_FAMILY_COMMANDS[] = {
