@@ -3,9 +3,9 @@
 //
 //   serial_throughput [frames] [idle-seconds]
 #include "FloodFrames.h"
-#include "console/ConsoleMessage.h"
-#include "console/EventLoop.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/EventLoop.h"
+#include "hub/OwnerEndpoint.h"
 #include "serial/SerialChannel.h"
 
 #include <atomic>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
 
 #include <cstdint>
@@ -7,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// Received-frame entries as a console writes them: a time line and a line of 20 bytes in hex.
+// Received-frame entries as a first-family console writes them: a time line and a line of 20
+// bytes in hex.
 inline std::vector<std::string> trafficEntries(int count) {
     std::vector<std::string> entries;
     entries.reserve(static_cast<std::size_t>(count));
@@ -18,11 +20,12 @@ inline std::vector<std::string> trafficEntries(int count) {
             frame[b] = static_cast<std::uint8_t>(i * 7 + b);
         char time[16];
         std::snprintf(time, sizeof time, "%02d:%02d:%02d", (i / 3600) % 24, (i / 60) % 60, i % 60);
-        std::string entry = "\n" + std::string(time) + "  RX:\n ";
-        codec.BytesToHex(frame, sizeof frame, entry);
-        entries.push_back(std::move(entry));
+        std::string hex;
+        codec.BytesToHex(frame, sizeof frame, hex);
+        entries.push_back(
+            tovan::traffic::received(tovan::ModuleFamily::VX31, time, hex, nullptr).parts[0].text);
     }
     return entries;
 }
 
-constexpr std::uint32_t RX_COLOUR = 0x0025C8;
+constexpr std::uint32_t RX_COLOUR = tovan::traffic::RX_COLOUR;

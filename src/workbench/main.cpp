@@ -1,11 +1,46 @@
-#include "app/CMainFrame.h"
+// The workbench. A plain path on the command line opens nothing (the application starts with
+// an empty window); `--open FILE...` opens files as documents, handing them to the workbench
+// this user already runs when there is one.
+#include "app/CTOVANStudioApp.h"
+#include "app/InstanceChannel.h"
+#include "app/WorkbenchCommandLine.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+bool haveDisplay() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const auto line = tovan::WorkbenchCommandLine::read(argc, argv);
+    if (line.help) {
+        std::fputs(tovan::WorkbenchCommandLine::usage(), stdout);
+        return 0;
+    }
+    if (line.version) {
+        std::puts("tovan-workbench 1.2 (TOVAN Commander V1.2)");
+        return 0;
+    }
+    if (!haveDisplay()) {
+        std::fputs("tovan-workbench: no display found (neither DISPLAY nor WAYLAND_DISPLAY is "
+                   "set).\nRun it on a desktop, under a virtual display (xvfb-run -a "
+                   "tovan-workbench),\nor headless (QT_QPA_PLATFORM=offscreen tovan-workbench).\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
-    // The command line is read but nothing is opened at start-up.
-    tovan::CMainFrame frame;
-    frame.show();
+    if (!line.open.isEmpty() && tovan::InstanceChannel::handToRunning(line.open))
+        return 0;
+    tovan::CTOVANStudioApp workbench;
+    if (!workbench.InitInstance(line.open))
+        return 1;
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "RecordingDialogs.h"
 
+#include <QPrinter>
+
 namespace tovan::test {
 
 RecordingDialogs::RecordingDialogs() {
@@ -35,6 +37,29 @@ QString RecordingDialogs::saveFileName(QWidget*, const QString& caption, const Q
 QString RecordingDialogs::openFileName(QWidget* parent, const QString& caption,
                                        const QString& filter) {
     return saveFileName(parent, caption, QString(), filter);
+}
+
+int RecordingDialogs::chooseFromList(QWidget*, const QString& caption, const QStringList& entries) {
+    listsShown << caption + ": " + entries.join('|');
+    if (listChoices.empty())
+        return 0;
+    const int choice = listChoices.front();
+    listChoices.pop_front();
+    return choice;
+}
+
+bool RecordingDialogs::printDialog(QWidget*, QPrinter& printer) {
+    ++printDialogs;
+    if (printToPdf.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printToPdf);
+    return true;
+}
+
+bool RecordingDialogs::pageSetupDialog(QWidget*, QPrinter&) {
+    ++printDialogs;
+    return false;
 }
 
 } // namespace tovan::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogService.h"
+#include "shared/DialogService.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,14 +29,23 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    int chooseFromList(QWidget* parent, const QString& caption,
+                       const QStringList& entries) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool pageSetupDialog(QWidget* parent, QPrinter& printer) override;
 
     // Scripted answers, used in order; when none is left, message boxes answer Ok (or Yes for
     // Yes/No boxes) and file dialogs are cancelled.
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
+    std::deque<int> listChoices; // none left: the first entry
+    // What the print dialog does: when set, prints into this PDF file; else it is cancelled.
+    QString printToPdf;
 
     std::vector<Shown> shown;
     QStringList fileDialogCaptions;
+    QStringList listsShown; // caption: entries joined with '|'
+    int printDialogs = 0;
 };
 
 } // namespace tovan::test

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/EventLoop.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/EventLoop.h"
+#include "hub/OwnerEndpoint.h"
 
 #include <chrono>
 #include <cstdint>

@@ -4,8 +4,10 @@
 #include "FaultInjector.h"
 #include "FloodFrames.h"
 #include "RecordingEndpoint.h"
+#include "ScratchDir.h"
 #include "TelegramSet.h"
-#include "console/ConsoleMessage.h"
+#include "frames/FrameBuilder.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 #include "serial/SerialChannel.h"
 #include "serial/SimulatedPorts.h"
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 
 using namespace tovan;
@@ -74,13 +77,8 @@ protected:
     std::string m_runtime;
 };
 
-Bytes checksummed(Bytes frame, std::size_t from) {
-    std::uint8_t cs = 0;
-    for (std::size_t i = from; i < frame.size(); ++i)
-        cs ^= frame[i];
-    frame.push_back(cs);
-    return frame;
-}
+using frame::buildVm77Frame;
+using frame::buildVx31Frame;
 
 DcbTemplate settings() {
     DcbTemplate dcb;
@@ -117,13 +115,13 @@ TEST_F(ModSimTest, AnswersBothFamiliesByteForByteThroughTheirListedNames) {
     ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slotA), 0u);
     ASSERT_EQ(vm77.OpenPort("SIM-VM77-1", settings(), owner, slotB), 0u);
 
-    sendEach(vx31, slotA, {checksummed({0xFE, 0x02, 0x00, 0x01, 0x11, 0x22}, 1)});
-    sendEach(vm77, slotB, {checksummed({0xFF, 0x01, 0x02, 0x11, 0x22}, 0)});
+    sendEach(vx31, slotA, {buildVx31Frame(0x00, 0x01, {0x11, 0x22})});
+    sendEach(vm77, slotB, {buildVm77Frame(0x01, {0x11, 0x22})});
     // Malformed input is dropped as a module would: a wrong checksum gets no answer.
     sendEach(vx31, slotA, {{0xFE, 0x00, 0x01, 0x02, 0x55}});
 
-    EXPECT_EQ(received(), (std::vector<Bytes>{checksummed({0xFE, 0x02, 0x80, 0x01, 0x11, 0x22}, 1),
-                                              checksummed({0xFF, 0x81, 0x02, 0x11, 0x22}, 0)}));
+    EXPECT_EQ(received(), (std::vector<Bytes>{buildVx31Frame(0x80, 0x01, {0x11, 0x22}),
+                                              buildVm77Frame(0x81, {0x11, 0x22})}));
     vx31.ClosePort(slotA);
     vm77.ClosePort(slotB);
 }
@@ -173,10 +171,9 @@ void ModSimTest::checkInjectedFaults(ModuleFamily family) {
               1u);
     std::vector<Bytes> frames, replies;
     for (std::uint8_t i = 0; i < 16; ++i) {
-        frames.push_back(first ? checksummed({0xFE, 0x01, 0x10, i, 0x33}, 1)
-                               : checksummed({0xFF, i, 0x01, 0x33}, 0));
-        replies.push_back(first ? checksummed({0xFE, 0x01, 0x90, i, 0x33}, 1)
-                                : checksummed({0xFF, std::uint8_t(i | 0x80), 0x01, 0x33}, 0));
+        frames.push_back(first ? buildVx31Frame(0x10, i, {0x33}) : buildVm77Frame(i, {0x33}));
+        replies.push_back(first ? buildVx31Frame(0x90, i, {0x33})
+                                : buildVm77Frame(std::uint8_t(i | 0x80), {0x33}));
     }
     modsim::FaultInjector model({30, 30, 30}, 42);
     std::vector<Bytes> expected;
@@ -229,7 +226,7 @@ TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
     SerialChannel vx31(ModuleFamily::VX31);
     std::uint8_t slot = 0;
     ASSERT_EQ(vx31.OpenPort("SIM-VX31-1", settings(), owner, slot), 0u);
-    const Bytes trigger = checksummed({0xFE, 0x00, 0x01, 0x02}, 1);
+    const Bytes trigger = buildVx31Frame(0x01, 0x02);
     vx31.SendFrame(slot, trigger.data(), trigger.size());
     const bool all = owner.waitFor(CD_RX_FRAME, 50000, 60s);
     ASSERT_TRUE(all) << owner.messages(CD_RX_FRAME).size() << " frames";
@@ -239,7 +236,9 @@ TEST_F(ModSimTest, FloodsAsFastAsThePortTakesAndLosesNothing) {
         ASSERT_EQ(modsim::floodSequence(frames[i].data()), static_cast<std::uint16_t>(i)) << i;
     std::string line;
     ASSERT_TRUE(m_sim->readLine(line));
-    EXPECT_NE(line.find("flood sent 50000 frames"), std::string::npos) << line;
+    EXPECT_NE(line.find("flood: wrote 50000 frames (250000 bytes) into the port in"),
+              std::string::npos)
+        << line;
 }
 
 TEST_F(ModSimTest, IdleSimulatorUsesNoCpu) {
@@ -247,4 +246,79 @@ TEST_F(ModSimTest, IdleSimulatorUsesNoCpu) {
     const double before = m_sim->cpuSeconds();
     std::this_thread::sleep_for(1s);
     EXPECT_LT(m_sim->cpuSeconds() - before, 0.05);
+}
+
+namespace {
+
+// The received frames a monitor printed, in order, without their times.
+std::vector<std::string> receivedLines(const std::string& out) {
+    std::vector<std::string> frames;
+    for (std::size_t at = out.find("RX:\n"); at != std::string::npos;
+         at = out.find("RX:\n", at + 1))
+        frames.push_back(out.substr(at + 4, out.find('\n', at + 4) - at - 4));
+    return frames;
+}
+
+} // namespace
+
+// With the simulator's faults and a fixed seed, --show-discarded shows every kind of discard
+// while the frames received are exactly those of a run without it.
+TEST_F(ModSimTest, MonitorShowsEachDiscardKindAndReceivesTheSameFrames) {
+    std::vector<std::string> command{TOVAN_TOOL_PATH, "monitor",   "SIM-VX31-1", "--family",
+                                     "vx31",          "--seconds", "3"};
+    for (int i = 0; i < 16; ++i)
+        command.insert(command.end(), {"--frame", "10 " + std::to_string(10 + i) + " 33"});
+    std::map<bool, std::string> outputs;
+    for (bool show : {false, true}) {
+        ASSERT_EQ(start({"--family", "vx31", "--telegram-ms", "0", "--seed", "42", "--bad-checksum",
+                         "30", "--gap", "30", "--stray", "30"})
+                      .size(),
+                  1u);
+        std::vector<std::string> args = command;
+        if (show)
+            args.push_back("--show-discarded");
+        test::ScratchDir files;
+        ChildProcess::Setup setup{{"XDG_RUNTIME_DIR=" + m_runtime}, {}, files.path("out"), {}, {}};
+        ChildProcess monitor(args, setup);
+        ASSERT_EQ(monitor.wait(20000), 0);
+        outputs[show] = files.read("out");
+        m_sim.reset();
+    }
+    EXPECT_EQ(receivedLines(outputs[true]), receivedLines(outputs[false]));
+    EXPECT_GT(receivedLines(outputs[true]).size(), 3u);
+    for (const char* kind : {"discarded, wrong checksum:", "discarded, bytes before a start byte:",
+                             "discarded, pause of 20 ms or more inside a frame:"})
+        EXPECT_NE(outputs[true].find(kind), std::string::npos) << kind << '\n' << outputs[true];
+    EXPECT_EQ(outputs[false].find("discarded"), std::string::npos);
+}
+
+// Paced at a line speed, a flood takes at least its time on that line; a rules path must be a
+// readable file.
+TEST_F(ModSimTest, PacesAtTheGivenBaudRateAndRefusesARulesFolder) {
+    ASSERT_EQ(start({"--family", "vm77", "--telegram-ms", "0", "--flood", "200", "--baud", "9600"})
+                  .size(),
+              1u);
+    SerialChannel vm77(ModuleFamily::VM77);
+    std::uint8_t slot = 0;
+    ASSERT_EQ(vm77.OpenPort("SIM-VM77-1", settings(), owner, slot), 0u);
+    const Bytes trigger = buildVm77Frame(0x01);
+    const auto sent = std::chrono::steady_clock::now();
+    vm77.SendFrame(slot, trigger.data(), trigger.size());
+    ASSERT_TRUE(owner.waitFor(CD_RX_FRAME, 200, 20s));
+    // 1000 bytes of 10 bits at 9600 baud: 1.04 s on the line.
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, 1s);
+    vm77.ClosePort(slot);
+    std::string line;
+    ASSERT_TRUE(m_sim->readLine(line));
+    EXPECT_NE(line.find("flood: wrote 200 frames (1000 bytes) into the port in "),
+              std::string::npos)
+        << line;
+    EXPECT_NE(line.find("paced at 9600 baud"), std::string::npos) << line;
+
+    ChildProcess folder({TOVAN_MODSIM_PATH, "--family", "vx31", "--rules", m_runtime},
+                        ChildProcess::Setup{{}, {}, {}, m_runtime + "/err", {}});
+    EXPECT_EQ(folder.wait(), 2);
+    std::ifstream err(m_runtime + "/err");
+    std::string message((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_NE(message.find("--rules: File is actually a directory"), std::string::npos) << message;
 }

@@ -3,7 +3,9 @@
 #include "ToolProcess.h"
 #include "console/TestTelegrams.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace std::string_literals;
 using tovan::test::runTool;
@@ -37,7 +39,10 @@ TEST_F(ToolFiles, DecodesPastedTelegramsAndReportsUnreadableFiles) {
     EXPECT_EQ(result.out, std::string(tovan::testTelegram(2)) + "\n" + DECODED_C +
                               "FF 01 02 03 04 05 06 07 08 09 0A\nnot a telegram\n\n");
     EXPECT_EQ(result.err, "tovan-tool: cannot read " + m_dir.path("missing.txt") +
-                              ": No such file or directory\nstandard input:4: not hex text\n");
+                              ": No such file or directory\nstandard input:4: not hex text; give "
+                              "a telegram as pairs of hex digits in any case, spaces or tabs "
+                              "between them as you like (\"2E 44 93 15\", \"2e449315\"); no 0x, "
+                              "colons or commas\n");
 }
 
 TEST_F(ToolFiles, ListsTheTreeALoadReads) {
@@ -74,9 +79,119 @@ TEST_F(ToolFiles, ChecksWhatALoadWouldChange) {
 TEST(ToolUsage, RefusesWrongCommandLines) {
     auto result = runTool({});
     EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("usage: tovan-tool decode"), std::string::npos);
+    EXPECT_NE(result.err.find("Usage: tovan-tool [OPTIONS] SUBCOMMAND"), std::string::npos);
     result = runTool({"frobnicate"});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("unknown command \"frobnicate\""), std::string::npos);
     EXPECT_EQ(runTool({"--help"}).status, 0);
+}
+
+// Each kind of defect in a small file of its own, found at its line; the shipped samples pass.
+TEST_F(ToolFiles, CheckFindsEveryDefectKindAndPassesTheSamples) {
+    const std::string ping = "#\r\n\"Ping\"\r\nFF 02 00 FD\r\n";
+    const std::vector<std::pair<std::string, std::string>> defects{
+        {header() + "\"Reset\"\r\n01\r\n" + ping, ":9: text outside any record is skipped"},
+        {header() + "#\r\n\"Setup\"\r\n{\r\n  #\r\n  \"Reset\"\r\n  01\r\n",
+         ":10: the '{' of folder \"Setup\" is never closed"},
+        {header() + ping + "#\r\n}\r\n", ":13: '}' closes no folder"},
+        {header() + "#\r\n\"Setup\"\r\n{\r\n  #\r\n  \"Reset\"\r\n  01\r\n" + ping + "#\r\n}\r\n",
+         ":16: \"Ping\" stands before the '}' of \"Setup\" (line 10)"},
+        {header() + "#\r\n\"Reset\"\r\n" + ping, ":10: the label line of \"Reset\" has no data "
+                                                 "line; the loader reads the lines from line 11"},
+        {header() + "#\r\n\"Reset\"\r\n0x01 0x02\r\n", ":10: data of \"Reset\" holds characters "
+                                                       "that are not hex digits"},
+        {header() + "#\r\n\"Reset\"\r\n01 2\r\n", ":10: data of \"Reset\" has an odd number"},
+        {ping + ping + ping, ": the file does not begin with the workbench's header"},
+        {"/******************************\r\n*VX32\r\n" + header().substr(41) + ping,
+         ": line 2 of the header names no model of the workbench"},
+    };
+    for (const auto& [content, finding] : defects) {
+        const std::string file = m_dir.write("defect.tcs", content);
+        const auto result = runTool({"check", file});
+        EXPECT_EQ(result.status, 1) << finding;
+        EXPECT_NE(result.out.find(file + finding), std::string::npos) << result.out;
+    }
+    for (const char* sample : {"vx31-sample.tcs", "vm77-sample.tcs"}) {
+        const auto result = runTool({"check", std::string(TOVAN_EXAMPLES_DIR) + "/" + sample});
+        EXPECT_EQ(result.status, 0) << sample << '\n' << result.out;
+    }
+}
+
+// Standard input and pipes read like files; nothing a label holds can act on the terminal.
+TEST_F(ToolFiles, ListAndCheckReadStandardInputAndEscapeWhatATerminalWouldRun) {
+    const std::string list = header() + "#\r\n\"\x1B]0;owned\x07\x9B"
+                                        "2J\"\r\n01\r\n";
+    const auto listed = runTool({"list", "-"}, list);
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out, "model: VM77\n1 command \"\\x1B]0;owned\\x07\\x9B2J\" 01\n");
+
+    const auto checked = runTool({"check", "-"}, list + "#\r\n\"x\x1B\"\r\n0z\r\n");
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(checked.out,
+              "standard input:13: data of \"x\\x1B\" holds characters that are not "
+              "hex digits; sending skips them\nstandard input: 2 items, 1 notice(s)\n");
+
+    const auto foreign = runTool({"list", "/dev/stdin"}, "#\r\n\"Ping\"\r\n01\r\n");
+    EXPECT_EQ(foreign.status, 0);
+    EXPECT_EQ(foreign.err, "tovan-tool: warning: /dev/stdin: the file does not begin with the "
+                           "workbench's header; its first 8 lines are skipped as one\n");
+}
+
+// Length byte and table warnings; a line longer than any telegram is refused unkept.
+TEST_F(ToolFiles, DecodeWarnsWhatItCannotTrustAndKeepsNoLongLine) {
+    std::string cut(tovan::testTelegram(2));
+    cut.resize(cut.size() - 6); // two bytes short of what its length byte says
+    // A copy of the tool without a table beside it, run where there is none either.
+    const std::string tool = m_dir.path("tovan-tool");
+    ASSERT_EQ(std::system(("cp " + std::string(TOVAN_TOOL_PATH) + " " + tool).c_str()), 0);
+    tovan::test::ChildProcess::Setup setup;
+    setup.stdinPath = m_dir.write("in", cut + "\n" + std::string(800, '0') + "\n" + cut + "\n");
+    setup.stdoutPath = m_dir.path("out");
+    setup.stderrPath = m_dir.path("err");
+    setup.folder = m_dir.path();
+    tovan::test::ChildProcess decode({tool, "decode"}, setup);
+    EXPECT_EQ(decode.wait(), 0);
+    const std::string length = "standard input:1: the length byte 55 says 56 bytes, the telegram "
+                               "has 54 (cut short?); decoded as it stands\n";
+    EXPECT_EQ(m_dir.read("err"),
+              length +
+                  "tovan-tool: no manufacturer table \"mbus.cfg\" found (looked for mbus.cfg, " +
+                  m_dir.path("mbus.cfg") + ", " + m_dir.path("../share/tovan/mbus.cfg") +
+                  "); manufacturer names stay empty\nstandard input:2: longer than the longest "
+                  "telegram (255 bytes, 764 characters as hex text); skipped\n" +
+                  "standard input:3" + length.substr(16));
+
+    // 50 MB on one line through a pipe: the tool's memory stays that of a short line.
+    FILE* pipe = ::popen((std::string(TOVAN_TOOL_PATH) + " decode >/dev/null 2>&1").c_str(), "w");
+    ASSERT_NE(pipe, nullptr);
+    const std::string block(1 << 20, 'A');
+    for (int i = 0; i < 50; ++i)
+        ASSERT_EQ(std::fwrite(block.data(), 1, block.size(), pipe), block.size());
+    std::fputs("\n", pipe);
+    EXPECT_EQ(::pclose(pipe), 0);
+    rusage children{};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    EXPECT_LT(children.ru_maxrss, 10 * 1024) << "peak resident kB of the tool";
+}
+
+TEST(ToolUsage, WrongCommandLinesExitTwoNamingTheArgument) {
+    auto result = runTool({"monitor", "--bogus", "--seconds", "1"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "tovan-tool monitor: unexpected argument \"--bogus\"\n"
+                          "See \"tovan-tool monitor --help\".\n");
+    result = runTool({"monitor", "/dev/null", "--family", "vx32"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("--family: vx32 not in {vx31,vm77}"), std::string::npos)
+        << result.err;
+    result = runTool({"monitor", "/dev/null", "--family", "vx31", "--send", "0x01"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("--send \"0x01\": not hex text"), std::string::npos);
+
+    result = runTool({"decode", "--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("Usage: tovan-tool decode [OPTIONS] [FILE...]"), std::string::npos);
+    result = runTool({"monitor", "--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("--show-discarded"), std::string::npos);
+    EXPECT_EQ(runTool({"--version"}).out.rfind("tovan-tool ", 0), 0u);
 }

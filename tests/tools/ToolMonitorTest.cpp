@@ -5,9 +5,12 @@
 #include "frames/CHexCodec.h"
 
 #include <chrono>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using tovan::test::PtyPair;
 using tovan::test::ToolProcess;
@@ -81,8 +84,9 @@ TEST(ToolMonitor, EndsAfterTheGivenSecondsAndReportsPortsItCannotOpen) {
 
     ToolProcess missing({"monitor", "/dev/tovan-no-such-port", "--family", "vx31"});
     EXPECT_EQ(missing.wait(), 1);
-    EXPECT_EQ(missing.err(),
-              "Unable to open /dev/tovan-no-such-port. Please check com settings.\n");
+    EXPECT_EQ(
+        missing.err().rfind("tovan-tool: cannot open /dev/tovan-no-such-port: no such port\n", 0),
+        0u);
 
     ToolProcess wrong({"monitor", module.slavePath(), "--family", "vx31", "--parse"});
     EXPECT_EQ(wrong.wait(), 2);
@@ -98,4 +102,99 @@ TEST(ToolMonitor, SaysSoWhenThePortGoesAway) {
     module.closeMaster();
     EXPECT_EQ(tool.wait(), 1);
     EXPECT_EQ(tool.err(), "tovan-tool: " + module.slavePath() + " went away\n");
+}
+
+namespace {
+
+// Runs the tool as the unprivileged user "nobody" (root drops its rights for that).
+tovan::test::ToolResult runAsNobody(const std::vector<std::string>& args) {
+    tovan::test::ScratchDir files;
+    std::vector<std::string> argv{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                  "--clear-groups", TOVAN_TOOL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    tovan::test::ChildProcess::Setup setup;
+    setup.stdoutPath = files.path("out");
+    setup.stderrPath = files.path("err");
+    tovan::test::ChildProcess process(argv, setup);
+    const int status = process.wait(20000);
+    return {status, files.read("out"), files.read("err")};
+}
+
+bool startsWith(const std::string& text, const std::string& start) {
+    return text.rfind(start, 0) == 0;
+}
+
+} // namespace
+
+// Every reason an open fails for, reached for real, each with what to do about it.
+TEST(ToolMonitor, TellsWhyAPortCannotBeOpenedAndWhatToDo) {
+    PtyPair module;
+    const std::string port = module.slavePath();
+    if (::geteuid() == 0) {
+        // A tty device of the group dialout, opened by a user outside that group.
+        const group* dialout = ::getgrnam("dialout");
+        ASSERT_NE(dialout, nullptr);
+        ASSERT_EQ(::chown(port.c_str(), 0, dialout->gr_gid), 0);
+        ASSERT_EQ(::chmod(port.c_str(), 0660), 0);
+        const auto denied = runAsNobody({"monitor", port, "--family", "vx31"});
+        EXPECT_EQ(denied.status, 1);
+        EXPECT_EQ(denied.err, "tovan-tool: cannot open " + port + ": permission denied: " + port +
+                                  " may be opened by the group \"dialout\", and you are not in "
+                                  "it\n  Add yourself to the group, then log out and in again:\n"
+                                  "      sudo usermod -aG dialout $USER\n");
+    } else {
+        tovan::test::ScratchDir dir;
+        const std::string locked = dir.write("locked", "");
+        ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+        const auto denied = tovan::test::runTool({"monitor", locked, "--family", "vx31"});
+        EXPECT_EQ(denied.err, "tovan-tool: cannot open " + locked +
+                                  ": permission denied: nobody may read and write " + locked +
+                                  "\n");
+    }
+
+    // In use: the second monitor names the program that holds the port.
+    ToolProcess holder({"monitor", port, "--family", "vx31", "--send", "FE 00 01 02 03"});
+    ASSERT_EQ(module.read(5, 15000).size(), 5u); // the holder has the port open
+    const auto busy = tovan::test::runTool({"monitor", port, "--family", "vx31"});
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_TRUE(startsWith(busy.err, "tovan-tool: cannot open " + port +
+                                         ": in use by tovan-tool "
+                                         "(pid "))
+        << busy.err;
+
+    const auto missing = tovan::test::runTool({"monitor", "ttyTOVAN9", "--family", "vx31"});
+    EXPECT_TRUE(startsWith(missing.err, "tovan-tool: cannot open ttyTOVAN9: no such port\n"));
+    EXPECT_NE(missing.err.find("ports"), std::string::npos) << "lists the ports there are";
+
+    const auto notSerial = tovan::test::runTool({"monitor", "/dev/null", "--family", "vx31"});
+    EXPECT_EQ(notSerial.status, 1);
+    EXPECT_TRUE(startsWith(notSerial.err, "tovan-tool: cannot open /dev/null: not a serial port"));
+}
+
+// --frame adds start byte, length and checksum by the composer's rules, in order with --send;
+// a frame that cannot go out ends the monitor with the limit it broke.
+TEST(ToolMonitor, BuildsFramesOfBothFamiliesAndNamesTheLimitOfOnesThatCannotGo) {
+    PtyPair first;
+    ToolProcess vx31({"monitor", first.slavePath(), "--family", "VX31", "--frame", "00 01 11 22",
+                      "--send", "FE 00 01 02 03", "--frame", "00 01", "--seconds", "1"});
+    EXPECT_EQ(first.read(17, 15000), bytesOf("FE 02 00 01 11 22 30 FE 00 01 02 03 FE 00 00 01 01"));
+    EXPECT_EQ(vx31.wait(), 0);
+
+    PtyPair second;
+    ToolProcess vm77({"monitor", second.slavePath(), "--family", "Vm77", "--frame", "01 11 22",
+                      "--frame", "01", "--seconds", "1"});
+    EXPECT_EQ(second.read(10, 15000), bytesOf("FF 01 02 11 22 CF FF 01 00 FE"));
+    EXPECT_EQ(vm77.wait(), 0);
+
+    std::string bytes300;
+    for (int i = 0; i < 300; ++i)
+        bytes300 += i ? " 00" : "00";
+    ToolProcess refused({"monitor", second.slavePath(), "--family", "vm77", "--send", bytes300});
+    EXPECT_EQ(refused.wait(), 1);
+    EXPECT_EQ(refused.err(), "tovan-tool: frame 1 has 300 bytes; a frame may have at most 260\n");
+    const auto noRoom = tovan::test::runTool(
+        {"monitor", second.slavePath(), "--family", "vm77", "--frame", "01 " + bytes300});
+    EXPECT_EQ(noRoom.status, 2);
+    EXPECT_NE(noRoom.err.find("has 300 data bytes; a frame holds at most 255"), std::string::npos)
+        << noRoom.err;
 }

@@ -5,7 +5,10 @@
 //
 // --screenshot saves the window as a PNG once it is shown and quits; --flood keeps adding
 // received frames as fast as the event loop allows; --editable lets you type.
-#include "app/AppTexts.h"
+#include "console/CTelegramDecoder.h"
+#include "console/TestTelegrams.h"
+#include "console/TrafficText.h"
+#include "shared/AppTexts.h"
 #include "textwnd/ColorEditCommands.h"
 #include "textwnd/ColorEditWnd.h"
 
@@ -18,10 +21,8 @@
 
 namespace {
 
-constexpr tovan::Colour RX = 0x0025C8;
-constexpr tovan::Colour TX = 0x008B00;
-constexpr tovan::Colour DECODED = 0xCD0000;
-constexpr tovan::Colour BANNER = 0x0000FF;
+using tovan::ModuleFamily;
+namespace traffic = tovan::traffic;
 
 std::string clock(int second) {
     char text[16];
@@ -36,22 +37,23 @@ void setUpLikeAConsole(tovan::ColorEditWnd& window, bool editable) {
     window.SetReadOnly(!editable);
     window.SetSelection(0, 0, 10, 40);
     window.SetSelectionTextColour(0x0000FF);
-    window.AddLine("\nTOVAN wireless\nTOVAN Commander V1.2\n \n", BANNER);
+    window.AddLine(traffic::BANNER, traffic::BANNER_COLOUR);
+}
+
+void show(tovan::ColorEditWnd& window, const traffic::Entry& entry) {
+    for (const traffic::Part& part : entry.parts)
+        window.AddLine(part.text, part.colour);
 }
 
 void addSampleTraffic(tovan::ColorEditWnd& window) {
-    const std::string telegram =
-        "1E 44 2D 2C 78 56 34 12 01 07 7A 55 00 00 00 0C 13 67 45 23 01 02 FD 17 00 00 E8";
+    const tovan::CTelegramDecoder decoder;
     for (int i = 0; i < 6; ++i) {
-        const std::string time = clock(5 + 2 * i);
-        window.AddLine("\r\n" + time + "  TX:\r\n FF 0B 01 00 F5", TX);
-        window.AddLine("\r\n" + telegram + "\r\n", RX);
-        window.AddLine("\r\nManufacturer: KAM  ID: 12345678  Type: Water  RSSI: -" +
-                           std::to_string(61 + i) + " dBm",
-                       DECODED);
-        window.AddLine("\r\n" + clock(6 + 2 * i) + "  RX:", RX);
+        show(window, traffic::transmitted(ModuleFamily::VM77, clock(5 + 2 * i), "FF 0B 01 00 F5"));
+        show(window, traffic::received(ModuleFamily::VM77, clock(6 + 2 * i),
+                                       tovan::testTelegram(i % tovan::TEST_TELEGRAM_COUNT),
+                                       &decoder));
     }
-    window.AddLine("\n" + clock(30) + "  RX:\n FE 03 01 02 00", RX);
+    show(window, traffic::received(ModuleFamily::VX31, clock(30), "FE 03 01 02 00", nullptr));
 }
 
 } // namespace
@@ -81,7 +83,8 @@ int main(int argc, char* argv[]) {
     int frame = 0;
     QTimer floodTimer;
     QObject::connect(&floodTimer, &QTimer::timeout, [&] {
-        window.AddLine("\n" + clock(frame++) + "  RX:\n FE 05 01 02 03 04 05", RX);
+        show(window, traffic::received(ModuleFamily::VX31, clock(frame++),
+                                       "FE 05 01 02 03 04 05", nullptr));
     });
     if (parser.isSet(flood))
         floodTimer.start(0);

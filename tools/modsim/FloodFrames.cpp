@@ -1,5 +1,7 @@
 #include "FloodFrames.h"
 
+#include "frames/FrameBuilder.h"
+
 namespace tovan::modsim {
 
 Bytes floodFrames(ModuleFamily family, long count) {
@@ -8,10 +10,9 @@ Bytes floodFrames(ModuleFamily family, long count) {
     for (long i = 0; i < count; ++i) {
         const auto lo = static_cast<std::uint8_t>(i);
         const auto hi = static_cast<std::uint8_t>(i >> 8);
-        if (family == ModuleFamily::VX31)
-            all.insert(all.end(), {0xFE, 0x00, lo, hi, static_cast<std::uint8_t>(lo ^ hi)});
-        else
-            all.insert(all.end(), {0xFF, lo, 0x01, hi, static_cast<std::uint8_t>(0xFE ^ lo ^ hi)});
+        const Bytes frame = family == ModuleFamily::VX31 ? frame::buildVx31Frame(lo, hi)
+                                                         : frame::buildVm77Frame(lo, {hi});
+        all.insert(all.end(), frame.begin(), frame.end());
     }
     return all;
 }

@@ -2,6 +2,8 @@
 
 #include "frames/HexInput.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -25,11 +27,15 @@ bool parseHexFrame(const std::string& text, Bytes& bytes) {
 bool ReplyRules::load(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read rule file " + path;
+        error = "cannot read rule file " + path + ": " + std::strerror(errno);
         return false;
     }
     std::stringstream text;
     text << in.rdbuf();
+    if (in.bad()) {
+        error = "cannot read rule file " + path + ": " + std::strerror(errno);
+        return false;
+    }
     return parse(text.str(), path, error);
 }
 

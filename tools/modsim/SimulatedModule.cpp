@@ -2,7 +2,9 @@
 
 #include "FloodFrames.h"
 #include "TelegramSet.h"
+#include "frames/FrameBuilder.h"
 #include "frames/FrameLayout.h"
+#include "serial/LineTime.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,16 +20,22 @@ namespace {
 // While nobody reads the port, telegrams beyond this much are dropped, as a module's would be.
 constexpr std::size_t MAX_QUEUED_BYTES = 64 * 1024;
 
+// Paced output goes out in slices of about this long, as a UART's FIFO empties.
+constexpr std::chrono::milliseconds PACE_SLICE{1};
+// A paced line whose writer wakes up at most this late after it ran dry counts as busy all
+// along: the bytes it could have sent meanwhile go out at once, so wake-up delays do not slow
+// the line down.
+constexpr std::chrono::milliseconds PACE_CATCH_UP{10};
+
+Clock::duration lineTimeAt(std::uint32_t baud, std::size_t bytes) {
+    DcbTemplate dcb;
+    dcb.BaudRate = baud;
+    return lineTime(bytes, dcb);
+}
+
 std::uint32_t toMs(Clock::time_point t) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch()).count());
-}
-
-void appendChecksummed(Bytes& frame, std::size_t from) {
-    std::uint8_t cs = 0;
-    for (std::size_t i = from; i < frame.size(); ++i)
-        cs ^= frame[i];
-    frame.push_back(cs);
 }
 
 } // namespace
@@ -65,8 +73,9 @@ bool SimulatedModule::open(std::string& error) {
 }
 
 pollfd SimulatedModule::pollRequest(Clock::time_point now) const {
-    const bool wantWrite =
-        (!m_output.empty() && m_output.front().due <= now) || m_floodWritten < m_flood.size();
+    const bool lineFree = m_lineFree <= now;
+    const bool wantWrite = lineFree && ((!m_output.empty() && m_output.front().due <= now) ||
+                                        m_floodWritten < m_flood.size());
     return {m_master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
 }
 
@@ -76,6 +85,9 @@ Clock::time_point SimulatedModule::nextDeadline(Clock::time_point now) const {
         deadline = std::min(deadline, m_output.front().due);
     if (m_family == ModuleFamily::VM77 && m_options.telegramIntervalMs > 0)
         deadline = std::min(deadline, m_nextTelegram);
+    const bool pending = !m_output.empty() || m_floodWritten < m_flood.size();
+    if (pending && m_lineFree > now)
+        deadline = std::min(deadline, m_lineFree);
     return deadline;
 }
 
@@ -85,7 +97,7 @@ void SimulatedModule::service(short revents, Clock::time_point now) {
     if (m_family == ModuleFamily::VM77 && m_options.telegramIntervalMs > 0 && now >= m_nextTelegram)
         queueTelegram(now);
     if (m_floodWritten < m_flood.size())
-        writeFlood();
+        writeFlood(now);
     else
         writeDue(now);
 }
@@ -123,13 +135,8 @@ void SimulatedModule::answer(const Bytes& frame, Clock::time_point now) {
 // The module's answer: the same frame with the top bit of the (first) command byte set.
 Bytes SimulatedModule::defaultReply(const Bytes& frame) const {
     Bytes reply(frame.begin(), frame.end() - 1);
-    if (m_family == ModuleFamily::VX31) {
-        reply[2] |= 0x80;
-        appendChecksummed(reply, 1);
-    } else {
-        reply[1] |= 0x80;
-        appendChecksummed(reply, 0);
-    }
+    reply[m_family == ModuleFamily::VX31 ? 2 : 1] |= 0x80;
+    reply.push_back(frame::expectedChecksum(reply.data(), reply.size()));
     return reply;
 }
 
@@ -145,17 +152,50 @@ void SimulatedModule::queueTelegram(Clock::time_point now) {
     m_faults.plan(set[m_telegramIndex].bytes, false, true, now, m_output);
 }
 
+std::size_t SimulatedModule::writeOut(const std::uint8_t* bytes, std::size_t length,
+                                      Clock::time_point now) {
+    Clock::time_point start = now;
+    if (m_options.baud > 0) {
+        if (m_lineFree > now)
+            return 0;
+        // A line kept busy continues where it was (a late wake-up does not slow it down); an
+        // idle one starts now. It may have sent what fits up to now plus one slice.
+        if (now - m_lineFree < PACE_CATCH_UP)
+            start = m_lineFree;
+        const auto perByte = std::max(lineTimeAt(m_options.baud, 1), Clock::duration(1));
+        const auto fits = static_cast<std::size_t>((now + PACE_SLICE - start) / perByte);
+        length = std::min(length, std::max<std::size_t>(1, fits));
+    }
+    const ssize_t n = ::write(m_master, bytes, length);
+    if (n <= 0)
+        return 0; // EAGAIN: nobody reads; try again when poll says so
+    if (m_options.baud > 0)
+        m_lineFree = start + lineTimeAt(m_options.baud, static_cast<std::size_t>(n));
+    return static_cast<std::size_t>(n);
+}
+
+// A planned pause after a chunk counts from when the chunk really went out: written late
+// (behind other output, or slowly on a paced line) it must not shrink below 20 ms and let a
+// receiver take a broken frame for a whole one.
+void SimulatedModule::keepPauseAfter(const Chunk& written, Clock::time_point now) {
+    if (m_output.size() < 2)
+        return;
+    Chunk& next = m_output[1];
+    const Clock::time_point sent = m_options.baud > 0 ? std::max(m_lineFree, now) : now;
+    if (next.due > written.due)
+        next.due = std::max(next.due, sent + (next.due - written.due));
+}
+
 void SimulatedModule::writeDue(Clock::time_point now) {
     while (!m_output.empty() && m_output.front().due <= now) {
         Chunk& chunk = m_output.front();
         if (!chunk.bytes.empty()) {
-            const ssize_t n = ::write(m_master, chunk.bytes.data(), chunk.bytes.size());
-            if (n < 0)
-                return; // EAGAIN: nobody reads; try again when poll says so
-            chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + n);
+            const std::size_t n = writeOut(chunk.bytes.data(), chunk.bytes.size(), now);
+            chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<long>(n));
             if (!chunk.bytes.empty())
                 return;
         }
+        keepPauseAfter(chunk, now);
         m_output.pop_front();
     }
 }
@@ -167,17 +207,24 @@ void SimulatedModule::startFlood() {
     m_floodStart = Clock::now();
 }
 
-void SimulatedModule::writeFlood() {
-    const ssize_t n = ::write(m_master, m_flood.data() + m_floodWritten,
-                              std::min<std::size_t>(65536, m_flood.size() - m_floodWritten));
-    if (n <= 0)
-        return;
-    m_floodWritten += static_cast<std::size_t>(n);
-    if (m_floodWritten < m_flood.size())
-        return;
+void SimulatedModule::writeFlood(Clock::time_point now) {
+    while (m_floodWritten < m_flood.size()) {
+        const std::size_t n =
+            writeOut(m_flood.data() + m_floodWritten,
+                     std::min<std::size_t>(65536, m_flood.size() - m_floodWritten), now);
+        if (n == 0)
+            return;
+        m_floodWritten += n;
+    }
+    // What was measured: writes into the port. A pseudo-terminal takes them into its buffer as
+    // fast as they come unless the module is paced at a line speed.
     const double seconds = std::chrono::duration<double>(Clock::now() - m_floodStart).count();
-    std::printf("%s: flood sent %ld frames in %.3f s (%.0f frames/s)\n", m_name.c_str(),
-                m_options.floodFrames, seconds, m_options.floodFrames / seconds);
+    std::printf("%s: flood: wrote %ld frames (%zu bytes) into the port in %.3f s", m_name.c_str(),
+                m_options.floodFrames, m_flood.size(), seconds);
+    if (m_options.baud > 0)
+        std::printf(", paced at %u baud\n", m_options.baud);
+    else
+        std::printf(" (unpaced: not the speed of a line; --baud N paces the module)\n");
     std::fflush(stdout);
     m_flood.clear();
     m_floodWritten = 0;

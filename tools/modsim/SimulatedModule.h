@@ -17,6 +17,7 @@ struct ModuleOptions {
     long floodFrames = 0;       // flood this many frames after the first frame received
     const ReplyRules* rules = nullptr;
     unsigned seed = 1;
+    std::uint32_t baud = 0; // pace output at this line speed (8N1); 0: as fast as the port takes
 };
 
 // One simulated module on a pseudo-terminal: the workbench opens the slave side like a serial
@@ -51,7 +52,11 @@ private:
     void queueTelegram(Clock::time_point now);
     void writeDue(Clock::time_point now);
     void startFlood();
-    void writeFlood();
+    void writeFlood(Clock::time_point now);
+    // Writes what the line can have sent by `now` of `length` bytes; returns the count.
+    std::size_t writeOut(const std::uint8_t* bytes, std::size_t length, Clock::time_point now);
+    // Keeps the pause planned after `written`, which went out at `now` (or later on a paced line).
+    void keepPauseAfter(const Chunk& written, Clock::time_point now);
 
     ModuleFamily m_family;
     ModuleOptions m_options;
@@ -72,6 +77,7 @@ private:
     std::size_t m_floodWritten = 0;
     bool m_flooded = false;
     Clock::time_point m_floodStart;
+    Clock::time_point m_lineFree; // paced output: when the line has sent what was written
 };
 
 } // namespace tovan::modsim

@@ -3,10 +3,12 @@
 #include "SimulatedModule.h"
 #include "serial/SimulatedPorts.h"
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -17,21 +19,8 @@ using namespace tovan::modsim;
 
 namespace {
 
-const char* const USAGE =
-    "usage: tovan-modsim --family vx31|vm77 [--family ...] [options]\n"
-    "\n"
-    "Creates one simulated module per --family on a pseudo-terminal, prints its name and device\n"
-    "and registers it so the workbench lists it. Ends on Ctrl+C or SIGTERM.\n"
-    "\n"
-    "  --telegram-ms N     VM77: send a received telegram every N ms (default 3000, 0: never)\n"
-    "  --rules FILE        reply rules: <frame hex> -> <reply hex> [; <reply hex>...]\n"
-    "  --bad-checksum P    P % of replies with a wrong checksum\n"
-    "  --gap P             P % of frames with a 60 ms pause after their second byte\n"
-    "  --stray P           P % of frames preceded by stray bytes and a pause\n"
-    "  --flood N           after the first frame received, send N frames as fast as possible\n"
-    "  --seed N            seed of the fault and telegram choices (default: the time)\n";
-
 struct Options {
+    std::vector<std::string> familyNames;
     std::vector<ModuleFamily> families;
     ModuleOptions module;
     std::string rulesFile;
@@ -42,58 +31,66 @@ struct Options {
     std::exit(2);
 }
 
-long number(const char* text, long low, long high, const char* option) {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (!*text || *end || value < low || value > high)
-        fail(std::string(option) + " takes a number from " + std::to_string(low) + " to " +
-             std::to_string(high));
-    return value;
+void addOptions(CLI::App& app, Options& options) {
+    ModuleOptions& module = options.module;
+    app.add_option("--family", options.familyNames,
+                   "a module of this family (vx31 or vm77, any case); repeat for more modules")
+        ->required()
+        ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
+    app.add_option("--telegram-ms", module.telegramIntervalMs,
+                   "vm77: pass on a received telegram every N ms (0: never)")
+        ->check(CLI::Range(0, 3600000))
+        ->capture_default_str();
+    app.add_option("--rules", options.rulesFile,
+                   "reply rules, one a line: <frame hex> -> <reply hex> [; <reply hex>...]; "
+                   "nothing after the arrow: silence")
+        ->check(CLI::ExistingFile);
+    app.add_option("--bad-checksum", module.faults.badChecksum,
+                   "P % of replies with a wrong checksum")
+        ->check(CLI::Range(0, 100));
+    app.add_option("--gap", module.faults.gap,
+                   "P % of frames with a 60 ms pause after their "
+                   "second byte")
+        ->check(CLI::Range(0, 100));
+    app.add_option("--stray", module.faults.stray,
+                   "P % of frames preceded by one to three stray bytes and a pause")
+        ->check(CLI::Range(0, 100));
+    app.add_option("--flood", module.floodFrames,
+                   "after the first frame received, write N frames as fast as the port takes "
+                   "them (at the --baud pace when given)")
+        ->check(CLI::Range(1L, 100000000L));
+    app.add_option("--baud", module.baud,
+                   "send at the pace of a line at N baud (8N1), as a real UART does; default: "
+                   "as fast as the pseudo-terminal takes bytes")
+        ->check(CLI::Range(1u, 4000000u));
+    app.add_option("--seed", module.seed,
+                   "seed of the fault and telegram choices (default: the "
+                   "time)");
 }
 
+// Parses the command line; exits with 0 after --help or --version, 2 on a wrong one.
 Options parse(int argc, char** argv) {
+    CLI::App app("Simulated radio modules on pseudo-terminals: one per --family. Prints each "
+                 "module's name and device and registers it, so the workbench and tovan-tool "
+                 "list and open it by name. Ends on Ctrl+C or SIGTERM.",
+                 "tovan-modsim");
+    app.set_version_flag("--version", "tovan-modsim " TOVAN_VERSION);
     Options options;
     options.module.telegramIntervalMs = 3000;
     options.module.seed = static_cast<unsigned>(std::time(nullptr));
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(USAGE, stdout);
-            std::exit(0);
-        }
-        if (i + 1 >= argc)
-            fail("unknown or incomplete option " + arg + "\n" + USAGE);
-        const char* value = argv[++i];
-        if (arg == "--family") {
-            const std::string family = value;
-            if (family == "vx31")
-                options.families.push_back(ModuleFamily::VX31);
-            else if (family == "vm77")
-                options.families.push_back(ModuleFamily::VM77);
-            else
-                fail("--family takes vx31 or vm77");
-        } else if (arg == "--telegram-ms") {
-            options.module.telegramIntervalMs =
-                static_cast<int>(number(value, 0, 3600000, "--telegram-ms"));
-        } else if (arg == "--rules") {
-            options.rulesFile = value;
-        } else if (arg == "--bad-checksum") {
-            options.module.faults.badChecksum =
-                static_cast<int>(number(value, 0, 100, "--bad-checksum"));
-        } else if (arg == "--gap") {
-            options.module.faults.gap = static_cast<int>(number(value, 0, 100, "--gap"));
-        } else if (arg == "--stray") {
-            options.module.faults.stray = static_cast<int>(number(value, 0, 100, "--stray"));
-        } else if (arg == "--flood") {
-            options.module.floodFrames = number(value, 1, 100000000, "--flood");
-        } else if (arg == "--seed") {
-            options.module.seed = static_cast<unsigned>(number(value, 0, 4294967295L, "--seed"));
-        } else {
-            fail("unknown option " + arg + "\n" + USAGE);
-        }
+    addOptions(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        if (error.get_exit_code() == 0)
+            std::exit(app.exit(error));
+        std::string message = error.what();
+        if (!app.remaining().empty())
+            message = "unexpected argument \"" + app.remaining().front() + "\"";
+        fail(message + "\nSee \"tovan-modsim --help\".");
     }
-    if (options.families.empty())
-        fail(std::string("no --family given\n") + USAGE);
+    for (const std::string& name : options.familyNames)
+        options.families.push_back(name == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77);
     return options;
 }
 

@@ -9,13 +9,13 @@ namespace tovan::tool {
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-int runDecode(const std::vector<std::string>& args);
-int runList(const std::vector<std::string>& args);
-int runCheck(const std::vector<std::string>& args);
-int runMonitor(const std::vector<std::string>& args);
+struct MonitorOptions;
 
-// Bytes as readable text: printable ASCII as it is, Latin-1 letters in UTF-8, other bytes as
-// \xNN.
-std::string printable(const std::string& bytes);
+// Each command's work once its command line is read; returns the exit status.
+int runDecode(const std::vector<std::string>& files);
+int runList(const std::string& file);
+int runCheck(const std::string& file);
+int runMonitor(const MonitorOptions& options);
+int runPorts();
 
 } // namespace tovan::tool

@@ -1,87 +1,156 @@
 #include "Commands.h"
+#include "InputFile.h"
+#include "TerminalText.h"
 #include "console/CTelegramDecoder.h"
 #include "frames/CHexCodec.h"
+#include "frames/FrameLayout.h"
 #include "frames/HexInput.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sys/stat.h>
 
 namespace tovan::tool {
-
 namespace {
 
-void printDecoded(const CTelegramDecoder& decoder, const std::string& text) {
-    std::cout << text << '\n';
-    if (!decoder.IsTelegram(text)) {
-        std::cout << "not a telegram\n\n";
-        return;
-    }
-    std::string block = decoder.Decode(text);
-    block.erase(std::remove(block.begin(), block.end(), '\r'), block.end());
-    std::cout << block << '\n';
-}
+// The longest telegram a module passes on (a raw frame of 255 bytes) as hex text with one
+// space between bytes. A longer line is no telegram and is refused without being kept.
+constexpr std::size_t MAX_TELEGRAM_BYTES = frame::VM77_MAX_RAW_FRAME;
+constexpr std::size_t MAX_LINE = 3 * MAX_TELEGRAM_BYTES - 1;
 
-void decodeStream(std::istream& in, const std::string& name, const CTelegramDecoder& decoder) {
-    std::string line;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t number = 1; std::getline(in, line); ++number) {
+const char* const ACCEPTED_FORMS =
+    "give a telegram as pairs of hex digits in any case, spaces or tabs between them as you "
+    "like (\"2E 44 93 15\", \"2e449315\"); no 0x, colons or commas";
+
+// Reads lines of at most `limit` characters; the rest of a longer line is skipped unread
+// into memory, so any input costs the same little memory.
+class BoundedLines {
+public:
+    BoundedLines(std::FILE* in, std::size_t limit) : m_in(in), m_limit(limit) {}
+
+    // The next line without its line end (LF or CR LF). `tooLong` when it had more than
+    // `limit` characters. False at the end of the input.
+    bool next(std::string& line, bool& tooLong) {
+        line.clear();
+        tooLong = false;
+        int c;
+        bool any = false;
+        while ((c = getc_unlocked(m_in)) != EOF) {
+            any = true;
+            if (c == '\n')
+                break;
+            if (line.size() <= m_limit) // one beyond: a CR before the LF still fits
+                line += static_cast<char>(c);
+            else
+                tooLong = true;
+        }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos)
-            continue;
+        tooLong = tooLong || line.size() > m_limit;
+        return any;
+    }
+
+private:
+    std::FILE* m_in;
+    std::size_t m_limit;
+};
+
+class Decoder {
+public:
+    void decodeStream(std::FILE* in, const std::string& name) {
+        BoundedLines lines(in, MAX_LINE);
+        std::string line;
+        bool tooLong = false;
+        for (std::size_t number = 1; lines.next(line, tooLong); ++number) {
+            const std::string where = name + ":" + std::to_string(number) + ": ";
+            if (tooLong)
+                warn(where + "longer than the longest telegram (" +
+                     std::to_string(MAX_TELEGRAM_BYTES) + " bytes, " + std::to_string(MAX_LINE) +
+                     " characters as hex text); skipped");
+            else if (line.find_first_not_of(" \t") != std::string::npos)
+                decodeLine(line, where);
+        }
+    }
+
+private:
+    void decodeLine(const std::string& line, const std::string& where) {
+        std::vector<std::uint8_t> bytes;
         if (!parseHexInput(line, bytes)) {
-            std::cout << std::flush;
-            std::cerr << name << ':' << number << ": not hex text\n";
-            continue;
+            warn(where + "not hex text; " + ACCEPTED_FORMS);
+            return;
+        }
+        if (bytes.size() > MAX_TELEGRAM_BYTES) {
+            warn(where + "longer than the longest telegram (" + std::to_string(MAX_TELEGRAM_BYTES) +
+                 " bytes); skipped");
+            return;
         }
         std::string text;
         CHexCodec().BytesToHex(bytes.data(), bytes.size(), text);
-        printDecoded(decoder, text);
+        std::cout << text << '\n';
+        if (!m_decoder.IsTelegram(text)) {
+            std::cout << "not a telegram\n\n";
+            return;
+        }
+        checkLength(bytes, where);
+        warnOnceWithoutTable();
+        std::string block = m_decoder.Decode(text);
+        block.erase(std::remove(block.begin(), block.end(), '\r'), block.end());
+        std::cout << terminalSafe(block, true) << '\n';
     }
-}
 
-bool openInput(const std::string& path, std::ifstream& in) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::cerr << "tovan-tool: cannot read " << path << ": it is a folder\n";
-        return false;
+    // The first byte counts the bytes after it; a telegram cut short or run on decodes from
+    // fields that are not where the decoder reads them.
+    void checkLength(const std::vector<std::uint8_t>& bytes, const std::string& where) {
+        const std::size_t said = bytes[0] + 1u;
+        if (bytes.size() == said)
+            return;
+        warn(where + "the length byte " + std::to_string(bytes[0]) + " says " +
+             std::to_string(said) + " bytes, the telegram has " + std::to_string(bytes.size()) +
+             (bytes.size() < said ? " (cut short?)" : " (bytes of another telegram?)") +
+             "; decoded as it stands");
     }
-    in.open(path, std::ios::binary);
-    if (!in) {
-        std::cerr << "tovan-tool: cannot read " << path << ": " << std::strerror(errno) << '\n';
-        return false;
+
+    void warnOnceWithoutTable() {
+        if (m_tableChecked)
+            return;
+        m_tableChecked = true;
+        std::vector<std::string> places{"mbus.cfg"};
+        for (const std::string& path : ManufacturerTable::shippedTablePaths())
+            places.push_back(path);
+        std::string list;
+        for (const std::string& place : places) {
+            struct stat info {};
+            if (::stat(place.c_str(), &info) == 0)
+                return;
+            list += (list.empty() ? "" : ", ") + place;
+        }
+        warn("tovan-tool: no manufacturer table \"mbus.cfg\" found (looked for " + list +
+             "); manufacturer names stay empty");
     }
-    return true;
-}
+
+    void warn(const std::string& text) {
+        std::cout << std::flush;
+        std::cerr << terminalSafe(text) << '\n';
+    }
+
+    CTelegramDecoder m_decoder;
+    bool m_tableChecked = false;
+};
 
 } // namespace
 
-int runDecode(const std::vector<std::string>& args) {
-    const CTelegramDecoder decoder;
-    if (args.empty()) {
-        decodeStream(std::cin, "standard input", decoder);
-        return 0;
-    }
+int runDecode(const std::vector<std::string>& files) {
+    Decoder decoder;
     int status = 0;
-    for (const std::string& path : args) {
-        if (path == "-") {
-            decodeStream(std::cin, "standard input", decoder);
-            continue;
-        }
-        std::ifstream in;
-        if (!openInput(path, in)) {
+    for (const std::string& name : files.empty() ? std::vector<std::string>{"-"} : files) {
+        InputFile input;
+        if (!input.open(name)) {
             status = EXIT_FAILED;
             continue;
         }
-        decodeStream(in, path, decoder);
-        if (in.bad()) {
-            std::cerr << "tovan-tool: error while reading " << path << '\n';
+        decoder.decodeStream(input.stream(), input.displayName());
+        if (input.failed())
             status = EXIT_FAILED;
-        }
     }
     return status;
 }

@@ -1,33 +1,61 @@
 #include "Commands.h"
+#include "InputFile.h"
+#include "TerminalText.h"
 #include "tree/CommandListHeader.h"
 #include "tree/CommandListIO.h"
 #include "tree/CommandStore.h"
-#include "tree/Labels.h"
+#include "tree/ListCheck.h"
 #include "tree/MemoryCommandTree.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace tovan::tool {
 
 namespace {
 
-bool oneFile(const std::vector<std::string>& args, const char* command) {
-    if (args.size() == 1)
-        return true;
-    std::cerr << "usage: tovan-tool " << command << " FILE.tcs\n";
-    return false;
-}
+// The list's bytes in a memory file, so that the loader, which opens files by path (and
+// creates those that are missing), reads pipes and standard input as it reads files, and
+// never creates anything.
+class ListCopy {
+public:
+    ~ListCopy() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
 
-bool load(const std::string& path, MemoryCommandTree& tree, CommandStore& store,
-          std::vector<LoadNotice>* notices) {
-    // Loading creates a missing list (as opening a document does); a checking tool must not.
-    if (std::filesystem::is_regular_file(path) && loadList(tree, store, path, notices))
+    // False after printing why.
+    bool take(const std::string& name) {
+        std::string content;
+        if (!readWhole(name, content))
+            return false;
+        m_displayName = name == "-" ? "standard input" : name;
+        m_fd = ::memfd_create("tovan-list", MFD_CLOEXEC);
+        std::size_t written = 0;
+        while (m_fd >= 0 && written < content.size()) {
+            const ssize_t n = ::write(m_fd, content.data() + written, content.size() - written);
+            if (n <= 0)
+                break;
+            written += static_cast<std::size_t>(n);
+        }
+        if (m_fd < 0 || written < content.size()) {
+            std::cerr << "tovan-tool: cannot hold " << m_displayName
+                      << " in memory: " << std::strerror(errno) << '\n';
+            return false;
+        }
         return true;
-    std::cerr << "tovan-tool: cannot read " << path << '\n';
-    return false;
-}
+    }
+
+    std::string path() const { return "/proc/self/fd/" + std::to_string(m_fd); }
+    const std::string& displayName() const { return m_displayName; }
+
+private:
+    int m_fd = -1;
+    std::string m_displayName;
+};
 
 void printItems(const MemoryCommandTree& tree, const CommandStore& store) {
     std::size_t depth = 1;
@@ -46,55 +74,44 @@ void printItems(const MemoryCommandTree& tree, const CommandStore& store) {
 
 } // namespace
 
-std::string printable(const std::string& bytes) {
-    std::string out;
-    for (char c : bytes) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte == '\\') {
-            out += "\\\\";
-        } else if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
-        } else {
-            out += latin1ToUtf8(std::string(1, c));
-        }
-    }
-    return out;
-}
-
-int runList(const std::vector<std::string>& args) {
-    if (!oneFile(args, "list"))
-        return EXIT_USAGE;
+int runList(const std::string& file) {
+    ListCopy list;
+    if (!list.take(file))
+        return EXIT_FAILED;
     MemoryCommandTree tree;
     CommandStore store;
-    if (!load(args[0], tree, store, nullptr))
+    if (!loadList(tree, store, list.path(), nullptr)) {
+        std::cerr << "tovan-tool: cannot read " << list.displayName() << '\n';
         return EXIT_FAILED;
-    std::cout << "model: " << printable(readListModel(args[0])) << '\n';
+    }
+    if (const std::string problem = headerProblem(list.path()); !problem.empty())
+        std::cerr << "tovan-tool: warning: " << list.displayName() << ": " << problem << '\n';
+    std::cout << "model: " << printable(readListModel(list.path())) << '\n';
     printItems(tree, store);
     return 0;
 }
 
-int runCheck(const std::vector<std::string>& args) {
-    if (!oneFile(args, "check"))
-        return EXIT_USAGE;
-    MemoryCommandTree tree;
-    CommandStore store;
-    std::vector<LoadNotice> notices;
-    const std::string& path = args[0];
-    if (!load(path, tree, store, &notices))
+int runCheck(const std::string& file) {
+    ListCopy list;
+    if (!list.take(file))
         return EXIT_FAILED;
-    for (const LoadNotice& notice : notices) {
-        std::cout << path;
-        if (notice.line > 0)
-            std::cout << ':' << notice.line;
-        std::cout << ": " << notice.message << '\n';
+    const ListCheck check = checkList(list.path());
+    if (!check.readable) {
+        std::cerr << "tovan-tool: cannot read " << list.displayName() << '\n';
+        return EXIT_FAILED;
     }
-    std::cout << path << ": " << tree.size() << " items, "
-              << (notices.empty() ? std::string("loads as written")
-                                  : std::to_string(notices.size()) + " notice(s)")
+    const std::string name = terminalSafe(list.displayName());
+    for (const LoadNotice& finding : check.findings) {
+        std::cout << name;
+        if (finding.line > 0)
+            std::cout << ':' << finding.line;
+        std::cout << ": " << terminalSafe(finding.message) << '\n';
+    }
+    std::cout << name << ": " << check.items << " items, "
+              << (check.findings.empty() ? std::string("loads as written")
+                                         : std::to_string(check.findings.size()) + " notice(s)")
               << '\n';
-    return notices.empty() ? 0 : EXIT_FAILED;
+    return check.findings.empty() ? 0 : EXIT_FAILED;
 }
 
 } // namespace tovan::tool

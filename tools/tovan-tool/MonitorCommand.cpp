@@ -1,10 +1,16 @@
 #include "Commands.h"
 #include "MonitorOptions.h"
 #include "console/CTelegramDecoder.h"
-#include "console/ConsoleMessage.h"
-#include "console/EventLoop.h"
-#include "console/OwnerEndpoint.h"
+#include "console/CommunicationLog.h"
+#include "console/DiscardedEntry.h"
+#include "console/EntryTime.h"
+#include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/EventLoop.h"
+#include "hub/OwnerEndpoint.h"
+#include "serial/LineTime.h"
+#include "serial/OpenFailure.h"
 #include "serial/SerialChannel.h"
 
 #include <algorithm>
@@ -13,7 +19,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <iostream>
 #include <thread>
 
@@ -21,56 +26,70 @@ namespace tovan::tool {
 
 namespace {
 
-std::string timeOfDay() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
 // A console without a window: prints each traffic entry as the console's window reads it from
-// top to bottom, entries in the order they arrive.
+// top to bottom, entries in the order they arrive, and logs what a console logs.
 class MonitorConsole : public OwnerEndpoint {
 public:
-    MonitorConsole(EventLoop& loop, bool parse) : m_loop(loop), m_parse(parse) {}
+    MonitorConsole(EventLoop& loop, const MonitorOptions& options)
+        : m_loop(loop), m_family(options.family), m_parse(options.parse),
+          m_showDiscarded(options.showDiscarded), m_milliseconds(options.milliseconds) {}
+
+    // Opens the communication log; 0 or errno.
+    int openLog(const std::string& path) { return m_log.open(path); }
+    int closeLog() {
+        const int error = m_log.flush();
+        m_log.close();
+        return error;
+    }
 
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override {
         if (code == CD_RX_FRAME || code == CD_TX_FRAME) {
             std::string hex;
             m_codec.BytesToHex(bytes, length, hex);
-            print(code == CD_TX_FRAME ? transmitted(hex) : received(hex));
+            const std::string time = now();
+            show(code == CD_TX_FRAME
+                     ? traffic::transmitted(m_family, time, hex)
+                     : traffic::received(m_family, time, hex, m_parse ? &m_decoder : nullptr));
+        } else if (code == CD_RX_DISCARDED && m_showDiscarded) {
+            show(traffic::discarded(now(), bytes, length));
         } else if (code == CD_PORT_LOST) {
             m_portLost = true;
             m_loop.quit();
         }
     }
+    // Frames come with the time the reader read them, which the millisecond stamps show.
+    void deliverArrived(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+                        std::chrono::steady_clock::time_point arrival) override {
+        m_arrival = arrival;
+        deliver(code, bytes, length);
+        m_arrival = {};
+    }
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
 
 private:
-    std::string transmitted(const std::string& hex) const {
-        return timeOfDay() + "  TX:\r\n " + hex;
-    }
-    std::string received(const std::string& hex) const {
-        if (!m_parse || !m_decoder.IsTelegram(hex))
-            return timeOfDay() + "  RX:\r\n " + hex;
-        // Time line, decoded lines, then the telegram itself.
-        return timeOfDay() + "  RX:\r\n" + m_decoder.Decode(hex) + "\r\n" + hex;
-    }
-    static void print(std::string entry) {
-        entry.erase(std::remove(entry.begin(), entry.end(), '\r'), entry.end());
-        std::fputs(entry.c_str(), stdout);
-        std::fputc('\n', stdout);
+    std::string now() { return m_milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now(); }
+
+    void show(const traffic::Entry& entry) {
+        const std::string text = traffic::readsAs(entry) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
+        if (entry.logged && m_log.isOpen() && m_log.write(entry.logText) == 0)
+            m_log.flush();
     }
 
     EventLoop& m_loop;
+    ModuleFamily m_family;
     bool m_parse;
+    bool m_showDiscarded;
+    bool m_milliseconds;
     bool m_portLost = false;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
+    CommunicationLog m_log;
+    traffic::TimeOfDay m_clock;
+    traffic::EntryClock m_entryClock;
+    std::chrono::steady_clock::time_point m_arrival;
 };
 
 // Ends the loop on Ctrl+C (or SIGTERM). The signals are blocked in every thread and taken
@@ -123,59 +142,90 @@ bool runUntil(EventLoop& loop, Clock::time_point until, const InterruptWatch& in
     return false;
 }
 
-// SendFrame discards what is still queued for output, so the next frame waits until this one
-// had time to leave: its bits at the line's speed (12 per byte at most) plus 20 ms.
-Clock::duration timeOnTheLine(std::size_t bytes, std::uint32_t baudRate) {
-    return std::chrono::milliseconds(20 + bytes * 12 * 1000 / baudRate);
+// Why a frame could not go out, naming the limit it broke.
+std::string sendFailure(std::uint32_t error, std::size_t length) {
+    if (error == EMSGSIZE)
+        return "has " + std::to_string(length) + " bytes; a frame may have at most " +
+               std::to_string(SerialChannel::TX_BUFFER_SIZE);
+    return std::string("could not be sent: ") + std::strerror(static_cast<int>(error));
+}
+
+// Sends the frames one after the other, each once the one before it has left the line and a
+// pause has shown the module where it ended. False after printing why a frame did not go out
+// (or when the monitor has to end).
+bool sendFrames(SerialChannel& channel, std::uint8_t slot, const MonitorOptions& options,
+                EventLoop& loop, const InterruptWatch& interrupts, const MonitorConsole& console,
+                Clock::time_point end, bool& failed) {
+    for (std::size_t i = 0; i < options.frames.size(); ++i) {
+        const auto& frame = options.frames[i];
+        const std::string which = "tovan-tool: frame " + std::to_string(i + 1) + " ";
+        if (const std::uint32_t error = channel.SendFrame(slot, frame.data(), frame.size())) {
+            std::cerr << which << sendFailure(error, frame.size()) << '\n';
+            failed = true;
+            return false;
+        }
+        const auto onTheLine = std::chrono::duration_cast<std::chrono::milliseconds>(
+            lineTime(frame.size(), options.port.dcb));
+        if (const std::uint32_t error =
+                channel.WaitUntilWritten(slot, static_cast<int>(onTheLine.count()) + 1000)) {
+            std::cerr << which << "could not be written: " << std::strerror(static_cast<int>(error))
+                      << '\n';
+            failed = true;
+            return false;
+        }
+        const auto next = Clock::now() + std::chrono::milliseconds(20);
+        if (!runUntil(loop, std::min(next, end), interrupts, console))
+            return false;
+    }
+    return true;
+}
+
+// Opens the port; false after printing why it cannot be opened.
+bool openPort(SerialChannel& channel, const MonitorOptions& options, MonitorConsole& console,
+              std::uint8_t& slot) {
+    const std::uint32_t result =
+        channel.OpenPort(options.port.portName, options.port.dcb, console, slot);
+    if (result == 0) {
+        channel.SetReportDiscards(slot, options.showDiscarded);
+        return true;
+    }
+    const std::string& name = options.port.portName;
+    std::cerr << "tovan-tool: "
+              << formatOpenFailure(name, describeOpenFailure(name, static_cast<int>(result)));
+    return false;
 }
 
 } // namespace
 
-int runMonitor(const std::vector<std::string>& args) {
-    MonitorOptions options;
-    std::string error;
-    if (!parseMonitorOptions(args, options, error)) {
-        std::cerr << "tovan-tool: " << error << "\nusage: tovan-tool monitor PORT --family "
-                  << "vx31|vm77 [--baud N] [--parity none|odd|even] [--stop 1|2] [--rtscts]"
-                  << " [--parse] [--send HEX]... [--seconds N]\n";
-        return EXIT_USAGE;
-    }
+int runMonitor(const MonitorOptions& options) {
     EventLoop loop;
     InterruptWatch interrupts(loop); // before any reader thread exists
-    MonitorConsole console(loop, options.parse);
+    MonitorConsole console(loop, options);
+    if (!options.logPath.empty()) {
+        if (const int error = console.openLog(options.logPath)) {
+            std::cerr << "tovan-tool: cannot create " << options.logPath << ": "
+                      << std::strerror(error) << '\n';
+            return EXIT_FAILED;
+        }
+    }
     SerialChannel& channel = SerialChannel::forFamily(options.family);
     std::uint8_t slot = SerialChannel::NO_PORT;
-    const std::uint32_t result =
-        channel.OpenPort(options.port.portName, options.port.dcb, console, slot);
-    if (result == SerialChannel::ERR_TOO_MANY_PORTS) {
-        std::cerr << "Too many communication ports opened. Please close one port.\n";
+    if (!openPort(channel, options, console, slot))
         return EXIT_FAILED;
-    }
-    if (result != 0) {
-        std::cerr << "Unable to open " << options.port.portName << ". Please check com settings.\n";
-        return EXIT_FAILED;
-    }
     const Clock::time_point end = options.seconds
                                       ? Clock::now() + std::chrono::seconds(*options.seconds)
                                       : Clock::time_point::max();
-    bool running = true;
-    for (const auto& frame : options.frames) {
-        if (const std::uint32_t sent = channel.SendFrame(slot, frame.data(), frame.size()))
-            std::cerr << "tovan-tool: sending failed: " << std::strerror(static_cast<int>(sent))
-                      << '\n';
-        const auto next = Clock::now() + timeOnTheLine(frame.size(), options.port.dcb.BaudRate);
-        if (!(running = runUntil(loop, std::min(next, end), interrupts, console)))
-            break;
-    }
-    if (running)
+    bool failed = false;
+    if (sendFrames(channel, slot, options, loop, interrupts, console, end, failed))
         runUntil(loop, end, interrupts, console);
     channel.ClosePort(slot);
     loop.processPending(); // deliveries still queued turn into no-ops
+    console.closeLog();
     if (console.portLost()) {
         std::cerr << "tovan-tool: " << options.port.portName << " went away\n";
         return EXIT_FAILED;
     }
-    return 0;
+    return failed ? EXIT_FAILED : 0;
 }
 
 } // namespace tovan::tool

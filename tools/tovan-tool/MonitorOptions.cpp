@@ -1,92 +1,81 @@
 #include "MonitorOptions.h"
 
+#include "frames/CHexCodec.h"
+#include "frames/FrameLayout.h"
 #include "frames/HexInput.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-
 namespace tovan::tool {
-
 namespace {
 
-bool number(const std::string& text, unsigned long& value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    errno = 0;
-    value = std::strtoul(text.c_str(), nullptr, 10);
-    return errno == 0 && value <= UINT_MAX;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string hexOf(Bytes::const_iterator first, Bytes::const_iterator last) {
+    std::string text;
+    if (first != last)
+        CHexCodec().BytesToHex(&*first, static_cast<std::size_t>(last - first), text);
+    return text;
 }
 
-// One option with its value; false with `error` set when it is wrong.
-bool applyOption(const std::string& option, const std::string& value, MonitorOptions& options,
-                 bool& familyGiven, std::string& error) {
-    DcbTemplate& dcb = options.port.dcb;
-    unsigned long n = 0;
-    if (option == "--family" && (value == "vx31" || value == "vm77")) {
-        options.family = value == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
-        familyGiven = true;
-    } else if (option == "--baud" && number(value, n) && n > 0) {
-        dcb.BaudRate = static_cast<std::uint32_t>(n);
-    } else if (option == "--parity" && (value == "none" || value == "odd" || value == "even")) {
-        dcb.Parity = value == "none" ? NOPARITY : value == "odd" ? ODDPARITY : EVENPARITY;
-    } else if (option == "--stop" && (value == "1" || value == "2")) {
-        dcb.StopBits = value == "1" ? ONESTOPBIT : TWOSTOPBITS;
-    } else if (option == "--seconds" && number(value, n)) {
-        options.seconds = static_cast<unsigned>(n);
-    } else if (option == "--send") {
-        std::vector<std::uint8_t> frame;
-        if (!parseHexInput(value, frame)) {
-            error = "--send needs a frame as hex text, not \"" + value + "\"";
-            return false;
-        }
-        options.frames.push_back(std::move(frame));
-    } else {
-        error = "unexpected value \"" + value + "\" for " + option;
+// "C1 C2 DATA..." (first family) or "CMD DATA..." (second family) made a whole frame, length
+// and checksum computed from the field texts as the composer computes them.
+bool composeFrame(ModuleFamily family, const Bytes& fields, Bytes& frame, std::string& error) {
+    const std::size_t commandBytes = family == ModuleFamily::VX31 ? 2 : 1;
+    if (fields.size() < commandBytes) {
+        error = family == ModuleFamily::VX31 ? "needs the two command bytes C1 C2, then the data"
+                                             : "needs the command byte CMD, then the data";
         return false;
+    }
+    if (fields.size() - commandBytes > frame::MAX_DATA_BYTES) {
+        error = "has " + std::to_string(fields.size() - commandBytes) +
+                " data bytes; a frame holds at most " + std::to_string(frame::MAX_DATA_BYTES);
+        return false;
+    }
+    const auto dataStart = fields.begin() + static_cast<long>(commandBytes);
+    const std::string command = hexOf(fields.begin(), dataStart);
+    const std::string data = hexOf(dataStart, fields.end());
+    if (family == ModuleFamily::VX31) {
+        const auto rule = frame::vx31LengthAndChecksum(command, data);
+        frame = {frame::VX31_START, rule.length};
+        frame.insert(frame.end(), fields.begin(), fields.end());
+        frame.push_back(rule.checksum);
+    } else {
+        const auto rule = frame::vm77LengthAndChecksum(command, data);
+        frame = {frame::VM77_START, fields[0], rule.length};
+        frame.insert(frame.end(), dataStart, fields.end());
+        frame.push_back(rule.checksum);
     }
     return true;
 }
 
+// The argument as an error message quotes it: long ones cut, so the reason stays in sight.
+std::string quoted(const std::string& text) {
+    constexpr std::size_t SHOWN = 40;
+    return "\"" + (text.size() <= SHOWN ? text : text.substr(0, SHOWN) + "...") + "\"";
+}
+
 } // namespace
 
-bool parseMonitorOptions(const std::vector<std::string>& args, MonitorOptions& options,
-                         std::string& error) {
-    if (args.empty() || args[0].rfind("--", 0) == 0) {
-        error = "monitor needs a port";
-        return false;
-    }
-    options.port.portName = args[0];
-    bool familyGiven = false;
-    bool rtsCts = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--rtscts") {
-            rtsCts = true;
-        } else if (option == "--parse") {
-            options.parse = true;
-        } else if (option.rfind("--", 0) == 0 && i + 1 < args.size()) {
-            if (!applyOption(option, args[++i], options, familyGiven, error))
-                return false;
-        } else {
-            error = "unexpected argument \"" + option + "\"";
+bool buildFrames(MonitorOptions& options, std::string& error) {
+    options.frames.clear();
+    for (const FrameArgument& argument : options.frameArguments) {
+        const std::string option = argument.whole ? "--send" : "--frame";
+        Bytes bytes;
+        if (!parseHexInput(argument.text, bytes)) {
+            error = option + " " + quoted(argument.text) +
+                    ": not hex text; give bytes as pairs of hex digits, spaces between them "
+                    "as you like (\"FE 00 01 02 03\", \"fe00010203\")";
             return false;
         }
+        if (!argument.whole) {
+            Bytes frame;
+            if (!composeFrame(options.family, bytes, frame, error)) {
+                error = option + " " + quoted(argument.text) + " " + error;
+                return false;
+            }
+            bytes = std::move(frame);
+        }
+        options.frames.push_back(std::move(bytes));
     }
-    if (!familyGiven) {
-        error = "monitor needs --family vx31 or --family vm77";
-        return false;
-    }
-    if (options.parse && options.family != ModuleFamily::VM77) {
-        error = "--parse decodes telegrams of the vm77 family only";
-        return false;
-    }
-    // The family's defaults for what the command line left open.
-    DcbTemplate& dcb = options.port.dcb;
-    if (dcb.BaudRate == 0)
-        dcb.BaudRate = PortSettings::forFamily(options.family).dcb.BaudRate;
-    if (rtsCts)
-        dcb.setRtsCtsHandshake();
     return true;
 }
 

@@ -10,18 +10,28 @@
 
 namespace tovan::tool {
 
+// A frame given on the command line: whole (--send) or as command and data (--frame).
+struct FrameArgument {
+    bool whole = true;
+    std::string text;
+};
+
 // The command line of `tovan-tool monitor`.
 struct MonitorOptions {
     PortSettings port;
     ModuleFamily family = ModuleFamily::VX31;
     bool parse = false;
-    std::vector<std::vector<std::uint8_t>> frames; // to send, in order
+    bool showDiscarded = false;
+    bool milliseconds = false;
+    std::vector<FrameArgument> frameArguments;     // in command-line order
+    std::vector<std::vector<std::uint8_t>> frames; // to send, in order (buildFrames)
     std::optional<unsigned> seconds;               // none: until interrupted
+    std::string logPath;                           // a console's communication log; none: ""
 };
 
-// Fills `options` from the arguments after "monitor"; false with `error` set when they are
-// wrong.
-bool parseMonitorOptions(const std::vector<std::string>& args, MonitorOptions& options,
-                         std::string& error);
+// Makes the frames to send from the frame arguments: --send as given, --frame with start
+// byte, length and checksum by the composer's rules. False with `error` naming the argument
+// that is wrong.
+bool buildFrames(MonitorOptions& options, std::string& error);
 
 } // namespace tovan::tool

@@ -1,41 +1,170 @@
-// tovan-tool: the workbench's telegram decoder and command lists on the command line.
+// tovan-tool: the workbench's telegram decoder, command lists, ports and a console without a
+// window, on the command line.
 #include "Commands.h"
+#include "MonitorOptions.h"
 
-#include <cstdio>
-#include <cstring>
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+using namespace tovan;
+using namespace tovan::tool;
 
 namespace {
 
-constexpr const char* USAGE =
-    "usage: tovan-tool decode [FILE...]\n"
-    "       tovan-tool list FILE.tcs\n"
-    "       tovan-tool check FILE.tcs\n"
-    "       tovan-tool monitor PORT --family vx31|vm77 [--baud N] [--parity none|odd|even]\n"
-    "                  [--stop 1|2] [--rtscts] [--parse] [--send HEX]... [--seconds N]\n"
-    "\n"
-    "decode   decodes wireless M-Bus telegrams given as hex text, one per line (from the\n"
-    "         files or standard input)\n"
-    "list     prints the tree a command-list file loads as\n"
-    "check    reports what loading a command-list file would drop or change\n"
-    "monitor  opens a port, sends the given frames and prints the traffic until interrupted\n";
+struct CommandLine {
+    std::vector<std::string> decodeFiles;
+    std::string listFile;
+    MonitorOptions monitor;
+    std::string family;
+    std::string parity = "none";
+    unsigned stopBits = 1;
+    bool rtsCts = false;
+    std::vector<std::string> sends;
+    std::vector<std::string> builds;
+    unsigned seconds = 0;
+};
+
+void addFileCommands(CLI::App& app, CommandLine& line) {
+    CLI::App* decode = app.add_subcommand(
+        "decode", "Decode wireless M-Bus telegrams given as hex text, one a line, from the files "
+                  "or standard input (\"-\"). Manufacturer names come from mbus.cfg.");
+    decode->add_option("FILE", line.decodeFiles, "files to read; none or \"-\": standard input");
+    CLI::App* list = app.add_subcommand(
+        "list", "Print the tree a command-list file (.tcs) loads as: depth, folder or command, "
+                "label, data. Exit status 1 when it cannot be read.");
+    list->add_option("FILE", line.listFile, "the list; \"-\": standard input")->required();
+    CLI::App* check = app.add_subcommand(
+        "check", "Report everything loading a command-list file would drop, move or change, and "
+                 "what the workbench would not write itself. Exit status 1 on any finding.");
+    check->add_option("FILE", line.listFile, "the list; \"-\": standard input")->required();
+    app.add_subcommand("ports", "List the serial ports of this system (with USB vendor, product "
+                                "and serial number) and the running simulated modules.");
+}
+
+void addMonitorCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* monitor = app.add_subcommand(
+        "monitor", "Open a port as a console does, send the given frames and print every frame "
+                   "sent and received until Ctrl+C, --seconds or the port going away.");
+    MonitorOptions& options = line.monitor;
+    monitor
+        ->add_option("PORT", options.port.portName,
+                     "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
+                     "(SIM-VX31-1); see \"tovan-tool ports\"")
+        ->required();
+    monitor->add_option("--family", line.family, "module family: vx31 or vm77 (any case)")
+        ->required()
+        ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
+    monitor
+        ->add_option("--baud", options.port.dcb.BaudRate,
+                     "line speed (default 115200 for vx31, 9600 for vm77)")
+        ->check(CLI::Range(1u, 4000000000u));
+    monitor->add_option("--parity", line.parity, "none, odd or even (default none)")
+        ->transform(CLI::IsMember({"none", "odd", "even"}, CLI::ignore_case));
+    monitor->add_option("--stop", line.stopBits, "stop bits: 1 or 2 (default 1)")
+        ->check(CLI::IsMember({1u, 2u}));
+    monitor->add_flag("--rtscts", line.rtsCts, "RTS/CTS handshake");
+    monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
+    monitor->add_option("--send", line.sends,
+                        "send a whole frame given as hex text, e.g. "
+                        "\"FE 00 01 02 03\"; repeatable");
+    monitor->add_option("--frame", line.builds,
+                        "send a frame built for you: \"C1 C2 DATA...\" (vx31) or \"CMD DATA...\" "
+                        "(vm77); start byte, length and checksum are added; repeatable, in "
+                        "order with --send");
+    monitor->add_flag("--show-discarded", options.showDiscarded,
+                      "also print what the receiver throws away (wrong checksum, a pause inside "
+                      "a frame, bytes before a start byte), with the reason");
+    monitor->add_flag("--ms", options.milliseconds,
+                      "times to the millisecond, with the time since the previous entry");
+    monitor->add_option("--seconds", line.seconds, "end after N seconds");
+    monitor->add_option("--log", options.logPath,
+                        "write the received traffic to FILE as a console's communication log");
+}
+
+// Everything the parser could not check by itself. False after printing why.
+bool completeMonitorOptions(CLI::App& monitor, CommandLine& line) {
+    MonitorOptions& options = line.monitor;
+    options.family = line.family == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
+    DcbTemplate& dcb = options.port.dcb;
+    dcb.Parity = line.parity == "odd" ? ODDPARITY : line.parity == "even" ? EVENPARITY : NOPARITY;
+    dcb.StopBits = line.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    if (dcb.BaudRate == 0)
+        dcb.BaudRate = PortSettings::forFamily(options.family).dcb.BaudRate;
+    if (line.rtsCts)
+        dcb.setRtsCtsHandshake();
+    if (monitor.count("--seconds") > 0)
+        options.seconds = line.seconds;
+    // --send and --frame go out in the order the command line gives them.
+    std::size_t sent = 0, built = 0;
+    for (const CLI::Option* option : monitor.parse_order()) {
+        if (option->get_name() == "--send" && sent < line.sends.size())
+            options.frameArguments.push_back({true, line.sends[sent++]});
+        else if (option->get_name() == "--frame" && built < line.builds.size())
+            options.frameArguments.push_back({false, line.builds[built++]});
+    }
+    std::string error;
+    if (options.parse && options.family != ModuleFamily::VM77)
+        error = "--parse decodes telegrams of the vm77 family only";
+    else
+        buildFrames(options, error);
+    if (error.empty())
+        return true;
+    std::cerr << "tovan-tool monitor: " << error << '\n';
+    return false;
+}
+
+// Prints a usage error, naming the argument that is wrong where there is one.
+int usageError(const CLI::App& app, const CLI::ParseError& error) {
+    std::string command = "tovan-tool";
+    std::string message = error.what();
+    for (const CLI::App* sub : app.get_subcommands()) {
+        command += " " + sub->get_name();
+        if (!sub->remaining().empty())
+            message = "unexpected argument \"" + sub->remaining().front() + "\"";
+    }
+    std::cerr << command << ": " << message << "\nSee \"" << command << " --help\".\n";
+    return EXIT_USAGE;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(USAGE, argc < 2 ? stderr : stdout);
-        return argc < 2 ? tovan::tool::EXIT_USAGE : 0;
+    CLI::App app("The TOVAN Commander workbench on the command line: decode telegrams, read "
+                 "and check command lists, list ports, watch and drive a module.",
+                 "tovan-tool");
+    app.set_version_flag("--version", "tovan-tool " TOVAN_VERSION);
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 done, 1 the work failed or found something, 2 wrong command "
+               "line.");
+    CommandLine line;
+    addFileCommands(app, line);
+    addMonitorCommand(app, line);
+    if (argc < 2) {
+        std::cerr << app.help();
+        return EXIT_USAGE;
     }
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const auto named = [&](CLI::App* sub) { return sub->check_name(argv[1]); };
+    if (argv[1][0] != '-' && app.get_subcommands(named).empty()) {
+        std::cerr << "tovan-tool: unknown command \"" << argv[1] << "\"\nSee \"tovan-tool "
+                  << "--help\".\n";
+        return EXIT_USAGE;
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return error.get_exit_code() == 0 ? app.exit(error) : usageError(app, error);
+    }
+    const std::string command = app.get_subcommands().front()->get_name();
     if (command == "decode")
-        return tovan::tool::runDecode(args);
+        return runDecode(line.decodeFiles);
     if (command == "list")
-        return tovan::tool::runList(args);
+        return runList(line.listFile);
     if (command == "check")
-        return tovan::tool::runCheck(args);
-    if (command == "monitor")
-        return tovan::tool::runMonitor(args);
-    std::fprintf(stderr, "tovan-tool: unknown command \"%s\"\n\n%s", command.c_str(), USAGE);
-    return tovan::tool::EXIT_USAGE;
+        return runCheck(line.listFile);
+    if (command == "ports")
+        return runPorts();
+    if (!completeMonitorOptions(*app.get_subcommand("monitor"), line))
+        return EXIT_USAGE;
+    return runMonitor(line.monitor);
 }

@@ -3,8 +3,8 @@
 #include "composer/ComposerLoad.h"
 #include "composer/ComposerRules.h"
 #include "composer/ComposerSave.h"
-#include "console/ConsoleMessage.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/OwnerEndpoint.h"
 
 namespace tovan::composer {
 

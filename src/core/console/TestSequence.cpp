@@ -1,6 +1,6 @@
 #include "console/TestSequence.h"
 
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "console/TestTelegrams.h"
 
 #include <ctime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/SyncHandOver.h"
+#include "hub/SyncHandOver.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -9,10 +9,45 @@ std::unique_ptr<FrameAssembler> FrameAssembler::create(ModuleFamily family) {
 }
 
 bool FrameAssembler::feed(std::uint8_t byte, std::uint32_t timeMs) {
-    if (m_state != 0 && static_cast<std::uint32_t>(timeMs - m_lastByteTime) >= FRAME_TIMEOUT_MS)
-        reset();
+    expire(timeMs);
     m_lastByteTime = timeMs;
     return step(byte);
+}
+
+void FrameAssembler::expire(std::uint32_t timeMs) {
+    if (static_cast<std::uint32_t>(timeMs - m_lastByteTime) < FRAME_TIMEOUT_MS)
+        return;
+    if (m_state != 0) {
+        discardStored(DiscardReason::Gap);
+        reset();
+    }
+    endStrayRun();
+}
+
+void FrameAssembler::reportDiscards(DiscardSink sink) {
+    m_discards = std::move(sink);
+    m_stray.clear();
+}
+
+void FrameAssembler::discardStored(DiscardReason reason) {
+    if (m_discards && m_writePos > 0)
+        m_discards(reason, m_buffer.data(), m_writePos);
+}
+
+void FrameAssembler::stray(std::uint8_t b) {
+    if (!m_discards)
+        return;
+    m_stray.push_back(b);
+    if (m_stray.size() == MAX_STRAY_RUN)
+        endStrayRun();
+}
+
+void FrameAssembler::endStrayRun() {
+    if (m_stray.empty())
+        return;
+    if (m_discards)
+        m_discards(DiscardReason::StrayBytes, m_stray.data(), m_stray.size());
+    m_stray.clear();
 }
 
 void FrameAssembler::reset() {
@@ -38,8 +73,11 @@ bool Vx31FrameAssembler::step(std::uint8_t b) {
     switch (m_state) {
     case 0: // idle: wait for the start byte, discard everything else
         if (b == frame::VX31_START) {
+            endStrayRun();
             store(b);
             m_state = 1;
+        } else {
+            stray(b);
         }
         return false;
     case 1: // length
@@ -59,10 +97,11 @@ bool Vx31FrameAssembler::step(std::uint8_t b) {
         return false;
     default: { // checksum
         const bool good = b == m_checksum;
-        if (good) {
-            store(b);
+        store(b);
+        if (good)
             complete(static_cast<std::size_t>(m_length) + frame::VX31_FRAMING_BYTES);
-        }
+        else
+            discardStored(DiscardReason::BadChecksum);
         reset();
         return good;
     }
@@ -110,10 +149,24 @@ bool Vm77FrameAssembler::step(std::uint8_t b) {
             complete(static_cast<std::size_t>(m_length) + frame::VM77_FRAMING_BYTES);
         else
             deliver = false;
+        if (!deliver)
+            discardStored(DiscardReason::BadChecksum);
         reset();
         return deliver;
     }
     }
+}
+
+std::string_view discardReasonText(std::uint8_t reason) {
+    switch (static_cast<DiscardReason>(reason)) {
+    case DiscardReason::StrayBytes:
+        return "bytes before a start byte";
+    case DiscardReason::BadChecksum:
+        return "wrong checksum";
+    case DiscardReason::Gap:
+        return "pause of 20 ms or more inside a frame";
+    }
+    return "unknown reason";
 }
 
 } // namespace tovan

@@ -2,11 +2,14 @@
 
 #include "frames/FrameLayout.h"
 #include "frames/ModuleFamily.h"
+#include "serial/DiscardReason.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace tovan {
 
@@ -14,6 +17,12 @@ namespace tovan {
 // time it arrived, so every receive rule can be exercised without a port.
 class FrameAssembler {
 public:
+    // Receives what the assembler throws away and why; the bytes are valid during the call.
+    using DiscardSink =
+        std::function<void(DiscardReason reason, const std::uint8_t* bytes, std::size_t length)>;
+    // A run of stray bytes is reported in pieces of at most this many bytes.
+    static constexpr std::size_t MAX_STRAY_RUN = 256;
+
     // A gap this long inside a frame means the module gave up on it: the partial frame is
     // dropped and the next byte starts afresh.
     static constexpr std::uint32_t FRAME_TIMEOUT_MS = 20;
@@ -36,6 +45,16 @@ public:
     void reset();
     bool idle() const { return m_state == 0; }
 
+    // Reports every discarded byte to `sink` from now on (an empty sink: none, the default).
+    // Frames are delivered exactly as without reports. A run of stray bytes is reported when a
+    // start byte or a pause ends it; a partial frame when a pause ends it.
+    void reportDiscards(DiscardSink sink);
+    // Reports what a pause has ended by `timeMs` without waiting for the next byte to show it.
+    // Changes nothing the next byte would not have changed.
+    void expire(std::uint32_t timeMs);
+    // Whether a pause would end something: a partial frame or stray bytes not yet reported.
+    bool holdsBytes() const { return m_state != 0 || !m_stray.empty(); }
+
 protected:
     // One step of the family's table for byte b. Returns true on a completed frame, after
     // setting m_frameLength.
@@ -44,6 +63,12 @@ protected:
     void store(std::uint8_t b);
     // Puts the zero byte after the frame and publishes its length.
     void complete(std::size_t length);
+    // Reports the bytes stored so far as discarded (when reports are wanted).
+    void discardStored(DiscardReason reason);
+    // A byte outside any frame; kept for the report of its run.
+    void stray(std::uint8_t b);
+    // Reports the run of stray bytes collected so far.
+    void endStrayRun();
 
     int m_state = 0;
     std::uint8_t m_checksum = 0;
@@ -55,6 +80,8 @@ private:
     std::size_t m_writePos = 0;
     std::size_t m_frameLength = 0;
     std::uint32_t m_lastByteTime = 0;
+    DiscardSink m_discards;
+    std::vector<std::uint8_t> m_stray;
 };
 
 // First family: FE LEN C1 C2 data[LEN] CS, CS = XOR of LEN .. last data byte.

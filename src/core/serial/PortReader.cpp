@@ -1,8 +1,9 @@
 #include "serial/PortReader.h"
 
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "serial/FrameAssembler.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -23,6 +24,13 @@ std::uint32_t nowMs() {
 }
 
 constexpr std::size_t READ_CHUNK = 64 * 1024;
+
+// Frames that arrive within a few milliseconds of each other go to the console together: a
+// busy line then costs the console one wake-up per few milliseconds, not one per read, and a
+// delay that short is not seen on the screen.
+constexpr std::uint32_t COLLECT_MS = 3;
+// A batch this large goes over at once.
+constexpr std::size_t HAND_OVER_BYTES = 64 * 1024;
 
 } // namespace
 
@@ -51,9 +59,10 @@ void PortReader::stop() {
 }
 
 bool PortReader::drainPort(short events, FrameAssembler& assembler,
-                           std::vector<std::uint8_t>& chunk, MessageBatch& pending) {
+                           std::vector<std::uint8_t>& chunk) {
     // Everything queued has already arrived; it all carries the time of this wake-up.
-    const std::uint32_t arrival = nowMs();
+    const std::uint32_t arrival = lineTimeMs();
+    m_readAt = Clock::now();
     int queued = 0;
     ::ioctl(m_portFd, FIONREAD, &queued);
     const std::size_t wanted = queued > 0 ? std::min<std::size_t>(queued, chunk.size()) : 1;
@@ -61,7 +70,7 @@ bool PortReader::drainPort(short events, FrameAssembler& assembler,
     if (got > 0) {
         for (ssize_t i = 0; i < got; ++i)
             if (assembler.feed(chunk[static_cast<std::size_t>(i)], arrival))
-                pending.add(CD_RX_FRAME, assembler.frame(), assembler.frameLength());
+                m_pending.add(CD_RX_FRAME, assembler.frame(), assembler.frameLength(), m_readAt);
         return true;
     }
     if (got < 0)
@@ -70,20 +79,78 @@ bool PortReader::drainPort(short events, FrameAssembler& assembler,
     return (events & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
+void PortReader::followDiscardChoice(FrameAssembler& assembler) {
+    const bool wanted = m_reportDiscards;
+    if (wanted == m_reporting)
+        return;
+    m_reporting = wanted;
+    if (!wanted) {
+        assembler.reportDiscards({});
+        return;
+    }
+    assembler.reportDiscards(
+        [this](DiscardReason reason, const std::uint8_t* bytes, std::size_t length) {
+            m_discardPayload.assign(1, static_cast<std::uint8_t>(reason));
+            m_discardPayload.insert(m_discardPayload.end(), bytes, bytes + length);
+            m_pending.add(CD_RX_DISCARDED, m_discardPayload.data(), m_discardPayload.size(),
+                          m_readAt);
+        });
+}
+
+std::uint32_t PortReader::lineTimeMs() const {
+    return nowMs() - m_ownPauses;
+}
+
+bool PortReader::drainAllowed() {
+    const bool drain = !m_portGone && m_pending.byteCount() < PENDING_LIMIT_BYTES;
+    if (!drain && !m_paused && !m_portGone) {
+        m_paused = true;
+        m_pausedAt = nowMs();
+    } else if (drain && m_paused) {
+        m_paused = false;
+        m_ownPauses += nowMs() - m_pausedAt;
+    }
+    return drain;
+}
+
+int PortReader::pollTimeout(bool drain, const FrameAssembler& assembler) const {
+    int timeout = m_pending.empty() || m_handOver.inFlight()
+                      ? -1
+                      : static_cast<int>(COLLECT_MS -
+                                         std::min(COLLECT_MS, nowMs() - m_pendingSince));
+    // A partial frame that a pause ends is reported 20 ms after its last byte, not when the
+    // next byte comes.
+    const auto gap = static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS);
+    if (m_reporting && drain && assembler.holdsBytes() && (timeout < 0 || timeout > gap))
+        timeout = gap;
+    return timeout;
+}
+
+bool PortReader::handOverIfDue() {
+    if (m_pending.empty() || m_handOver.inFlight())
+        return true;
+    const bool due = m_portGone || m_pending.byteCount() >= HAND_OVER_BYTES ||
+                     nowMs() - m_pendingSince >= COLLECT_MS;
+    if (!due)
+        return true;
+    if (!m_handOver.begin(std::move(m_pending)))
+        return false;
+    m_pending.clear();
+    return true;
+}
+
 void PortReader::run() {
     // No purge here: OpenPort has purged before starting us, and a purge by a thread that
     // happens to start late would throw away bytes that arrived after OpenPort returned.
     std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family);
     std::vector<std::uint8_t> chunk(READ_CHUNK);
-    MessageBatch pending;
-    bool portGone = false;
-
     for (;;) {
-        const bool drain = !portGone && pending.byteCount() < PENDING_LIMIT_BYTES;
+        const bool drain = drainAllowed();
+        followDiscardChoice(*assembler);
         pollfd fds[3] = {{m_stopFd, POLLIN, 0},
                          {m_handOver.wakeFd(), POLLIN, 0},
                          {drain ? m_portFd : -1, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0 && errno != EINTR)
+        if (::poll(fds, 3, pollTimeout(drain, *assembler)) < 0 && errno != EINTR)
             return;
         if (fds[0].revents)
             return;
@@ -92,18 +159,22 @@ void PortReader::run() {
             if (m_handOver.cancelled())
                 return;
         }
+        const bool wasEmpty = m_pending.empty();
         if (drain && fds[2].revents) {
-            if (!drainPort(fds[2].revents, *assembler, chunk, pending)) {
-                portGone = true;
-                pending.add(CD_PORT_LOST, &m_slot, 1);
+            followDiscardChoice(*assembler); // the owner may have asked meanwhile
+            if (!drainPort(fds[2].revents, *assembler, chunk)) {
+                m_portGone = true;
+                m_pending.add(CD_PORT_LOST, &m_slot, 1);
             }
+        } else if (m_reporting && drain && assembler->holdsBytes()) {
+            m_readAt = Clock::now();
+            assembler->expire(lineTimeMs());
         }
-        if (!pending.empty() && !m_handOver.inFlight()) {
-            if (!m_handOver.begin(std::move(pending)))
-                return;
-            pending.clear();
-        }
-        if (portGone && pending.empty() && !m_handOver.inFlight())
+        if (wasEmpty && !m_pending.empty())
+            m_pendingSince = nowMs();
+        if (!handOverIfDue())
+            return;
+        if (m_portGone && m_pending.empty() && !m_handOver.inFlight())
             return;
     }
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "console/SyncHandOver.h"
 #include "frames/ModuleFamily.h"
+#include "hub/SyncHandOver.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -15,11 +16,13 @@ class OwnerEndpoint;
 
 // The reader thread of one open port: waits for bytes, cuts them into frames with the
 // family's assembler and hands every frame to the port's owner (CD_RX_FRAME), in order,
-// each hand-over synchronous.
+// each hand-over synchronous, each frame with the time its last bytes were read.
 //
 // While the owner is busy with a hand-over the reader keeps draining the port into memory,
 // stamping each byte with its arrival time, so a slow console never makes the kernel's small
-// receive buffer overflow. Frames completed meanwhile go over in the next hand-over.
+// receive buffer overflow. Frames completed meanwhile go over in the next hand-over. Only
+// when that memory is full does the reader stop draining; the bytes that waited meanwhile
+// continue the frame in progress, as they would have on the line.
 class PortReader {
 public:
     // Frames kept while the owner is busy: about three seconds of a 3,000,000-baud line of the
@@ -38,17 +41,47 @@ public:
     // the owner's own thread, even from inside a delivery.
     void stop();
 
+    // Whether the owner also gets what the assembler discards (CD_RX_DISCARDED), in order
+    // with the frames. Takes effect with the next bytes read.
+    void reportDiscards(bool on) { m_reportDiscards = on; }
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     void run();
+    // Keeps m_ownPauses: starts or ends a pause of the reader's own. Returns whether to drain.
+    bool drainAllowed();
+    // How long to wait for the port: until the collected frames are due, or until a partial
+    // frame's pause runs out (when discards are reported), or for ever.
+    int pollTimeout(bool drain, const FrameAssembler& assembler) const;
     // Reads what is queued and feeds it to the assembler. False when the port has gone away.
-    bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk,
-                   MessageBatch& pending);
+    bool drainPort(short events, FrameAssembler& assembler, std::vector<std::uint8_t>& chunk);
+    // Hands the collected messages over when they are due and the owner is free. False when
+    // the hand-over was cancelled.
+    bool handOverIfDue();
+    // Switches the assembler's discard reports to follow m_reportDiscards.
+    void followDiscardChoice(FrameAssembler& assembler);
+    // The time the assembler's gap rule sees: the clock minus every pause the reader made
+    // itself by not draining the port.
+    std::uint32_t lineTimeMs() const;
 
     int m_portFd;
     ModuleFamily m_family;
     std::uint8_t m_slot;
     SyncHandOver m_handOver;
     int m_stopFd = -1;
+    std::atomic<bool> m_reportDiscards{false};
+
+    // Used by the reader thread alone.
+    MessageBatch m_pending;           // collected for the next hand-over
+    std::uint32_t m_pendingSince = 0; // when the first of them was collected
+    Clock::time_point m_readAt;       // when the bytes being fed were read
+    bool m_portGone = false;
+    bool m_paused = false;
+    std::uint32_t m_pausedAt = 0;
+    std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
+    bool m_reporting = false;      // what the reader thread has set up
+    std::vector<std::uint8_t> m_discardPayload;
     std::thread m_thread;
 };
 

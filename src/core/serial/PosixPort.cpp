@@ -1,13 +1,15 @@
 #include "serial/PosixPort.h"
 
+#include "serial/LineTime.h"
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <poll.h>
 #include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 namespace tovan {
@@ -125,6 +127,12 @@ void applyHandshake(termios& tio, const DcbTemplate& settings) {
         tio.c_iflag |= IXON;
     if (settings.fInX)
         tio.c_iflag |= IXOFF;
+    // The driver's own XON and XOFF characters stay; a device that reports none (a fresh
+    // pseudo-terminal) gets the usual DC1 and DC3.
+    if (tio.c_cc[VSTART] == 0)
+        tio.c_cc[VSTART] = 0x11;
+    if (tio.c_cc[VSTOP] == 0)
+        tio.c_cc[VSTOP] = 0x13;
 }
 
 // Drives DTR and RTS as the settings ask. Pseudo-terminals have no modem lines and refuse
@@ -173,13 +181,8 @@ int PosixPort::open(const std::string& devicePath) {
         return error;
     }
     ::ioctl(fd, TIOCEXCL);
-    // Reads take only queued bytes, so the descriptor can block: writes then wait for the line.
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
+    // The descriptor stays non-blocking: the writer waits for room with poll(), so closing the
+    // port can always interrupt a write that a stalled handshake holds up.
     m_fd = fd;
     requestLowLatency(fd);
     return 0;
@@ -213,7 +216,7 @@ int PosixPort::configure(const DcbTemplate& settings) {
             return error;
     }
     applyModemLines(m_fd, settings);
-    m_baudRate = settings.BaudRate;
+    m_settings = settings;
     return 0;
 }
 
@@ -236,32 +239,49 @@ int PosixPort::bytesQueued(std::size_t& count) const {
     return 0;
 }
 
-int PosixPort::writeAll(const std::uint8_t* bytes, std::size_t length) {
+std::size_t PosixPort::bytesUnsent() const {
+    int unsent = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &unsent) != 0 || unsent < 0)
+        return 0;
+    return static_cast<std::size_t>(unsent);
+}
+
+int PosixPort::writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd) {
     std::size_t done = 0;
     while (done < length) {
         const ssize_t n = ::write(m_fd, bytes + done, length - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
+        if (n >= 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
         }
-        done += static_cast<std::size_t>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return errno;
+        pollfd fds[2] = {{m_fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            return errno;
+        if (fds[1].revents)
+            return ECANCELED;
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
+            return EIO;
     }
     return 0;
 }
 
-void PosixPort::waitUntilSent(std::size_t length) const {
-    // Eleven bits a byte covers parity and a second stop bit.
-    const auto lineTime = std::chrono::microseconds(length * 11 * 1000000ull / m_baudRate);
-    const auto deadline =
-        std::chrono::steady_clock::now() + lineTime + std::chrono::milliseconds(100);
+void PosixPort::waitUntilSent(std::size_t length, int cancelFd) const {
+    const auto deadline = std::chrono::steady_clock::now() + lineTime(length, m_settings) +
+                          std::chrono::milliseconds(100);
     for (;;) {
-        int unsent = 0;
-        if (::ioctl(m_fd, TIOCOUTQ, &unsent) != 0 || unsent <= 0)
+        if (bytesUnsent() == 0)
             return;
         if (std::chrono::steady_clock::now() >= deadline)
             return;
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        // Half a millisecond between looks; the cancel descriptor cuts the wait short.
+        pollfd cancel{cancelFd, POLLIN, 0};
+        const timespec step{0, 500'000};
+        if (::ppoll(&cancel, 1, &step, nullptr) > 0)
+            return;
     }
 }
 

@@ -36,12 +36,17 @@ public:
     // Number of received bytes waiting to be read.
     int bytesQueued(std::size_t& count) const;
 
-    // Writes every byte, waiting as long as the line needs.
-    int writeAll(const std::uint8_t* bytes, std::size_t length);
+    // Bytes written but not yet sent by the driver (0 when it cannot tell).
+    std::size_t bytesUnsent() const;
+
+    // Writes every byte, waiting as long as the line needs. Returns ECANCELED as soon as
+    // `cancelFd` (when not -1) polls readable.
+    int writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd = -1);
 
     // Waits until the driver has sent what was written, at most as long as `length` bytes
-    // take at the configured speed plus a margin (a stalled handshake must not hang the caller).
-    void waitUntilSent(std::size_t length) const;
+    // take at the configured speed plus a margin (a stalled handshake must not hang the
+    // writer), or until `cancelFd` polls readable.
+    void waitUntilSent(std::size_t length, int cancelFd = -1) const;
 
     void close();
     bool isOpen() const { return m_fd >= 0; }
@@ -49,7 +54,7 @@ public:
 
 private:
     int m_fd = -1;
-    std::uint32_t m_baudRate = 9600;
+    DcbTemplate m_settings;
 };
 
 // Sets a speed that has no standard termios constant through the driver's own-divisor interface.

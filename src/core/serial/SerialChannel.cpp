@@ -1,9 +1,10 @@
 #include "serial/SerialChannel.h"
 
-#include "console/ConsoleMessage.h"
-#include "console/OwnerEndpoint.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/OwnerEndpoint.h"
 #include "serial/PortNames.h"
 #include "serial/PortReader.h"
+#include "serial/PortWriter.h"
 #include "serial/PosixPort.h"
 
 #include <cerrno>
@@ -39,7 +40,12 @@ std::uint32_t SerialChannel::OpenPort(const std::string& portName, const DcbTemp
     if (device.empty())
         return ENOENT;
 
-    auto port = std::make_unique<PosixPort>();
+    std::unique_ptr<PosixPort> port;
+    try {
+        port = std::make_unique<PosixPort>();
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
     if (const int error = port->open(device))
         return static_cast<std::uint32_t>(error);
     if (const int error = port->configure(settings))
@@ -49,7 +55,7 @@ std::uint32_t SerialChannel::OpenPort(const std::string& portName, const DcbTemp
     free.port = std::move(port);
     free.owner = &owner;
 
-    if (const std::uint32_t error = startReader(free, index)) {
+    if (const std::uint32_t error = startThreads(free, index)) {
         release(free);
         return error;
     }
@@ -58,8 +64,13 @@ std::uint32_t SerialChannel::OpenPort(const std::string& portName, const DcbTemp
     return 0;
 }
 
-std::uint32_t SerialChannel::startReader(PortSlot& slot, std::uint8_t index) {
+// Creating the threads needs descriptors, memory and a thread each; running out of any of
+// them is an open failure with its error code, never an exception for the caller.
+std::uint32_t SerialChannel::startThreads(PortSlot& slot, std::uint8_t index) {
     try {
+        auto writer = std::make_unique<PortWriter>(*slot.port);
+        writer->start();
+        slot.writer = std::move(writer);
         auto reader = std::make_unique<PortReader>(slot.port->fd(), m_family, *slot.owner, index);
         reader->start();
         slot.reader = std::move(reader);
@@ -69,10 +80,15 @@ std::uint32_t SerialChannel::startReader(PortSlot& slot, std::uint8_t index) {
                                          : static_cast<std::uint32_t>(EAGAIN);
     } catch (const std::bad_alloc&) {
         return ENOMEM;
+    } catch (const std::exception&) {
+        return EIO;
     }
 }
 
 void SerialChannel::release(PortSlot& slot) {
+    if (slot.writer)
+        slot.writer->stop();
+    slot.writer.reset();
     if (slot.reader)
         slot.reader->stop();
     slot.reader.reset();
@@ -99,24 +115,31 @@ std::uint32_t SerialChannel::SendFrame(std::uint8_t slot, const std::uint8_t* by
     if (length > TX_BUFFER_SIZE)
         return EMSGSIZE;
     PortSlot& open = m_slots[slot];
-    if (!open.reader || !open.port)
+    if (!open.reader || !open.writer)
         return EBADF;
+    if (!open.writer->canTake())
+        return EBUSY;
 
     std::array<std::uint8_t, TX_BUFFER_SIZE + 1> buffer{};
     if (length > 0)
         std::copy(bytes, bytes + length, buffer.begin());
-    open.port->purge(PosixPort::PURGE_TXABORT | PosixPort::PURGE_TXCLEAR);
     // The frame is shown before it is written, so it shows even when the write fails.
     open.owner->deliver(CD_TX_FRAME, buffer.data(), length);
     // The owner may have closed the port from inside its handler.
-    if (!open.port)
+    if (!open.writer)
         return EBADF;
-    const int error = open.port->writeAll(buffer.data(), length);
-    // A write returns once the bytes are queued; the next frame's purge would cut what is not
-    // sent yet. Return when the frame is on the line, as a synchronous port write does.
-    if (error == 0)
-        open.port->waitUntilSent(length);
-    return static_cast<std::uint32_t>(error);
+    return open.writer->offer(buffer.data(), length) ? 0 : EBUSY;
+}
+
+std::uint32_t SerialChannel::WaitUntilWritten(std::uint8_t slot, int timeoutMs) {
+    if (slot >= MAX_PORTS || !m_slots[slot].writer)
+        return 0;
+    return static_cast<std::uint32_t>(m_slots[slot].writer->waitUntilWritten(timeoutMs));
+}
+
+void SerialChannel::SetReportDiscards(std::uint8_t slot, bool on) {
+    if (slot < MAX_PORTS && m_slots[slot].reader)
+        m_slots[slot].reader->reportDiscards(on);
 }
 
 } // namespace tovan

@@ -13,6 +13,7 @@ namespace tovan {
 
 class OwnerEndpoint;
 class PortReader;
+class PortWriter;
 class PosixPort;
 
 // The only code that touches serial ports: a table of three port slots for one module
@@ -45,10 +46,21 @@ public:
     // Stops the slot's reader, closes its port and frees the slot. Always 0.
     std::uint32_t ClosePort(std::uint8_t slot);
 
-    // Discards output still queued, shows the frame to the owner (CD_TX_FRAME) and writes it.
-    // Returns 0 or the system's error code of the write. A slot outside 0..2 is ignored (0).
-    // Frames longer than TX_BUFFER_SIZE are refused with EMSGSIZE, before anything is shown.
+    // Shows the frame to the owner (CD_TX_FRAME) and hands it to the port's writer, which
+    // discards output still queued and writes it; returns without waiting for the line.
+    // Returns 0, or an error before anything is shown: EMSGSIZE for frames longer than
+    // TX_BUFFER_SIZE, EBADF for a slot without a port, EBUSY while a frame is already waiting
+    // behind the one on the line (the frame is then neither shown nor sent, as a timer tick
+    // that comes too early is skipped). A slot outside 0..2 is ignored (0).
     std::uint32_t SendFrame(std::uint8_t slot, const std::uint8_t* bytes, std::size_t length);
+
+    // Waits until the frames sent on the slot have left the line, at most `timeoutMs`, and
+    // returns the first write error since the last call (0 when there was none).
+    std::uint32_t WaitUntilWritten(std::uint8_t slot, int timeoutMs);
+
+    // Whether the slot's owner also gets what the receiver discards (CD_RX_DISCARDED) from the
+    // next bytes read on. Off when a port is opened.
+    void SetReportDiscards(std::uint8_t slot, bool on);
 
     ModuleFamily family() const { return m_family; }
     std::uint8_t openCount() const { return m_openCount; }
@@ -57,10 +69,11 @@ private:
     struct PortSlot {
         std::unique_ptr<PosixPort> port;
         std::unique_ptr<PortReader> reader; // none: the slot is free
+        std::unique_ptr<PortWriter> writer;
         OwnerEndpoint* owner = nullptr;
     };
 
-    std::uint32_t startReader(PortSlot& slot, std::uint8_t index);
+    std::uint32_t startThreads(PortSlot& slot, std::uint8_t index);
     void release(PortSlot& slot);
 
     ModuleFamily m_family;

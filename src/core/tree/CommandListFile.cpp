@@ -77,6 +77,11 @@ int CommandListFile::nextByte() {
     return c;
 }
 
+void CommandListFile::noteSkipped(ListRecord& record) const {
+    if (record.skippedLines.empty() || record.skippedLines.back() != m_line)
+        record.skippedLines.push_back(m_line);
+}
+
 ListRecord CommandListFile::readRecord() {
     ListRecord record;
     if (!m_file || m_writing)
@@ -98,6 +103,8 @@ ListRecord CommandListFile::readRecord() {
         case ScanState::Idle:
             if (c == '#')
                 state = ScanState::AfterMarker;
+            else if (c != '\n' && c != ' ')
+                noteSkipped(record);
             break;
         case ScanState::AfterMarker:
             if (c == ' ') {
@@ -107,7 +114,10 @@ ListRecord CommandListFile::readRecord() {
                 record.line = m_line;
             } else if (c == '}') {
                 state = ScanState::AfterClose;
+                record.closeBlocks.push_back({m_line, record.indentation});
                 record.indentation = 0;
+            } else if (c != '\n') {
+                noteSkipped(record);
             }
             break;
         case ScanState::InLabel:
@@ -130,6 +140,8 @@ ListRecord CommandListFile::readRecord() {
             }
             if (c == '\n' || c == ' ')
                 break;
+            if (c == '#' && record.markerForData == 0)
+                record.markerForData = m_line;
             if (isDropped(c) || c == ',') {
                 record.droppedFromData += byte;
                 break;
@@ -154,6 +166,8 @@ ListRecord CommandListFile::readRecord() {
         case ScanState::AfterClose:
             if (c == '#')
                 state = ScanState::AfterMarker;
+            else if (c != '\n' && c != ' ')
+                noteSkipped(record);
             break;
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovan {
 
@@ -23,6 +24,16 @@ struct ListRecord {
     std::string droppedFromData;  // quotes, '#', '{', '}' the data lost
     std::size_t commasInData = 0; // commas in the data, read as spaces
     bool cutOff = false;          // End: the file ended inside a record, which is lost
+
+    // What the reader passed over before this record, for checking tools; the loader needs
+    // none of it.
+    struct CloseBlock {
+        std::size_t line = 0;        // line of the '}'
+        std::size_t indentation = 0; // spaces between its '#' and the '}'
+    };
+    std::vector<CloseBlock> closeBlocks;
+    std::vector<std::size_t> skippedLines; // lines whose text was skipped outside any record
+    std::size_t markerForData = 0;         // line of a '#' where the data line was expected, or 0
 };
 
 // Reader and writer of command-list files: an 8-line header, then three lines per tree item
@@ -59,6 +70,7 @@ public:
 
 private:
     int nextByte();
+    void noteSkipped(ListRecord& record) const;
     bool skipHeader();
     void writeIndented(std::size_t depth, std::string_view text);
 

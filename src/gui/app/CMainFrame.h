@@ -1,14 +1,106 @@
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPrinter;
+class QToolBar;
 
 namespace tovan {
 
-// The application's main window, which holds the module consoles.
+class CClientBackgroundWnd;
+class CDocManagerEx;
+class CSplitterView;
+class LockIndicators;
+
+// The application's main window: the consoles as MDI children over a white area with the
+// workbench's picture, the toolbar, the status bar with the lock indicators, and the menus of
+// the active console (or the short menu while none is open).
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    void setDocManager(CDocManagerEx* documents);
+    CDocManagerEx* docManager() const { return m_documents; }
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+    QToolBar* toolBar() const { return m_toolBar; }
+    LockIndicators* lockIndicators() const { return m_locks; }
+    void addConsole(CSplitterView* console);
+    void activateConsole(CSplitterView* console);
+    // The console the user works in, or null.
+    CSplitterView* activeConsole() const;
+
+    // Every command by its id (object name and data), for the menus, toolbar and tests.
+    QAction* commandAction(int commandId) const;
+    // The menu bar's entries as shown now ("&File", "&View", ...).
+    QStringList menuTitles() const;
+    int currentMenuId() const { return m_menuId; }
+
+    // Prints the active console's traffic text through the print dialog.
+    void printActiveConsole();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    QAction* addCommand(int id, const QString& text, const QString& prompt,
+                        void (CMainFrame::*handler)());
+    void createToolBar();
+    void createStatusBar();
+    void rebuildMenus();
+    void addFileMenu(bool consoleMenu);
+    void addRecentFiles(QMenu* file);
+    void addEditMenu();
+    void addViewMenu();
+    void addConsoleMenus(CSplitterView* console);
+    void addWindowMenu();
+    void addHelpMenu();
+    void fillWindowMenu(QMenu* menu);
+    void onConsoleActivated(QMdiSubWindow* window);
+    void updateCommandStates();
+    void updateCaption();
+
+    // Command handlers.
+    void fileNew();
+    void fileOpen();
+    void fileClose();
+    void fileSave();
+    void fileSaveAs();
+    void filePrint();
+    void filePrintSetup();
+    void editUndo();
+    void editCut();
+    void editCopy();
+    void editPaste();
+    void editFind();
+    void nextPane();
+    void previousPane();
+    void windowCascade();
+    void windowTile();
+    void noEffect() {}
+
+    QMdiArea* m_mdiArea = nullptr;
+    CClientBackgroundWnd* m_background = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    LockIndicators* m_locks = nullptr;
+    CDocManagerEx* m_documents = nullptr;
+    QHash<int, QAction*> m_commands;
+    QPointer<CSplitterView> m_menuConsole;
+    int m_menuId = 0;
+    std::unique_ptr<QPrinter> m_printer;
 };
 
 } // namespace tovan

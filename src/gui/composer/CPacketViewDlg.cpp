@@ -1,8 +1,8 @@
 #include "composer/CPacketViewDlg.h"
 
-#include "app/AppTexts.h"
-#include "app/DialogService.h"
-#include "app/DialogUnits.h"
+#include "shared/AppTexts.h"
+#include "shared/DialogService.h"
+#include "shared/DialogUnits.h"
 #include "composer/ComposerRules.h"
 #include "composer/FieldInputValidator.h"
 

@@ -1,6 +1,6 @@
 #include "serial/CComSettingsDlg.h"
 
-#include "app/DialogUnits.h"
+#include "shared/DialogUnits.h"
 #include "serial/PortList.h"
 
 #include <QButtonGroup>

@@ -40,6 +40,7 @@ void ColorEditPainter::paint(QPainter& painter, const ColorEditModel& model,
     const int end = last + 1 < count ? last + 1 : count;
     const int lastColumn =
         view.firstColumn() + (exposed.right() - TextViewport::LEFT_MARGIN) / view.cellWidth() + 2;
+    paintHighlights(painter, view, std::max(view.firstLine(), 0), end);
     for (int line = std::max(view.firstLine(), 0); line < end; ++line) {
         const int top = view.lineTop(line);
         if (top > exposed.bottom())
@@ -47,6 +48,18 @@ void ColorEditPainter::paint(QPainter& painter, const ColorEditModel& model,
         if (top + view.lineHeight() > exposed.top())
             paintLine(painter, model, view, line, lastColumn);
     }
+}
+
+void ColorEditPainter::paintHighlights(QPainter& painter, const TextViewport& view, int firstLine,
+                                       int end) {
+    static const QColor marker(0xFF, 0xE8, 0x60);
+    auto match = std::lower_bound(
+        m_highlights.begin(), m_highlights.end(), firstLine,
+        [](const TextMatch& m, int line) { return m.line < line; });
+    for (; match != m_highlights.end() && match->line < end; ++match)
+        painter.fillRect(QRect(view.cellLeft(match->column), view.lineTop(match->line),
+                               match->length * view.cellWidth(), view.lineHeight()),
+                         marker);
 }
 
 // Splits the visible part of a line into runs of one colour and one selection state.

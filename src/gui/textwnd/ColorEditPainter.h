@@ -8,7 +8,10 @@
 #include <QRawFont>
 #include <QString>
 
+#include "textwnd/TextSearch.h"
+
 #include <array>
+#include <vector>
 
 class QPainter;
 class QRect;
@@ -30,6 +33,10 @@ public:
     static QColor toQColor(unsigned colour);
 
     void setFont(const QFont& font);
+    // Places shown on a marker colour behind their text (the find bar's matches), sorted top
+    // to bottom.
+    void setHighlights(std::vector<TextMatch> highlights) { m_highlights = std::move(highlights); }
+    const std::vector<TextMatch>& highlights() const { return m_highlights; }
     void paint(QPainter& painter, const ColorEditModel& model, const TextViewport& view,
                const QRect& exposed);
 
@@ -41,11 +48,13 @@ private:
         unsigned colour = 0;
     };
 
+    void paintHighlights(QPainter& painter, const TextViewport& view, int firstLine, int end);
     void paintLine(QPainter& painter, const ColorEditModel& model, const TextViewport& view,
                    int line, int lastColumn);
     void paintRun(QPainter& painter, const ColorEditModel& model, const TextViewport& view,
                   int line, const Run& run);
 
+    std::vector<TextMatch> m_highlights;
     QFont m_font;
     QRawFont m_rawFont;
     int m_ascent = 0;

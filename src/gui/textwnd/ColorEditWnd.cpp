@@ -66,6 +66,17 @@ void ColorEditWnd::SetSelection(int anchorColumn, int anchorLine, int caretColum
     m_model.SetSelection(anchorColumn, anchorLine, caretColumn, caretLine);
 }
 
+void ColorEditWnd::setHighlights(std::vector<TextMatch> matches) {
+    m_painter.setHighlights(std::move(matches));
+    repaintAll();
+}
+
+void ColorEditWnd::showMatch(const TextMatch& match) {
+    m_model.SetSelection(match.column, match.line, match.column + match.length, match.line);
+    EnsureCaretVisible();
+    repaintAll();
+}
+
 void ColorEditWnd::AddCharSpacing(int n) {
     m_view.setCellSize(m_view.cellWidth() + std::max(n, 0), m_view.lineHeight());
     UpdateScrollBars();

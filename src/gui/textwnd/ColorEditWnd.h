@@ -54,6 +54,12 @@ public:
     // when the cells are measured from the font again.
     void AddCharSpacing(int n);
 
+    // Marks these places behind their text (the find bar's matches), top to bottom.
+    void setHighlights(std::vector<TextMatch> matches);
+    const std::vector<TextMatch>& highlights() const { return m_painter.highlights(); }
+    // Selects `match` and scrolls it into view.
+    void showMatch(const TextMatch& match);
+
     // Whether an edit command (coloredit::ID_EDIT_...) is available right now.
     bool isCommandEnabled(int commandId);
     // Runs an edit command when it is enabled; returns whether it ran.

@@ -1,8 +1,8 @@
 #include "tree/CControlTreeView.h"
 
-#include "app/DialogService.h"
-#include "console/ConsoleMessage.h"
-#include "console/OwnerEndpoint.h"
+#include "shared/DialogService.h"
+#include "hub/ConsoleMessage.h"
+#include "hub/OwnerEndpoint.h"
 #include "tree/CommandListIO.h"
 #include "tree/Labels.h"
 #include "tree/TreeBranchStyle.h"

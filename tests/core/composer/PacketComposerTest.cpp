@@ -2,7 +2,7 @@
 
 #include "RecordingEndpoint.h"
 #include "composer/ComposerRules.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "RecordingEndpoint.h"
 #include "console/CTelegramDecoder.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "console/TestTelegrams.h"
 
 #include <atomic>

@@ -1,4 +1,5 @@
 #include "textwnd/LineStore.h"
+#include "textwnd/TextSearch.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -78,3 +79,17 @@ TEST(LineStore, LongestLineFollowsEveryChange) {
 }
 
 } // namespace
+
+TEST(TextSearch, FindsTextInAnyCaseAndBytesInAnyNotation) {
+    tovan::LineStore lines;
+    lines.SetLine("ESY  EasyMeter esy", 0);
+    lines.InsertLine(" 37 44 79 16 2B 79 16", 1);
+    using tovan::TextMatch;
+    EXPECT_EQ(tovan::findAll(lines, "esy"), (std::vector<TextMatch>{{0, 0, 3}, {0, 15, 3}}));
+    EXPECT_EQ(tovan::findAll(lines, "79 16"), (std::vector<TextMatch>{{1, 7, 5}, {1, 16, 5}}));
+    EXPECT_TRUE(tovan::findAll(lines, "").empty());
+    for (const char* typed : {"7916", "79:16", "0x79 0x16", "79-16", "79 16"})
+        EXPECT_EQ(tovan::hexBytesQuery(typed), "79 16") << typed;
+    for (const char* typed : {"791", "7g16", "meter"})
+        EXPECT_EQ(tovan::hexBytesQuery(typed), "") << typed;
+}

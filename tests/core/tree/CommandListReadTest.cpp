@@ -1,5 +1,7 @@
 #include "ListFixture.h"
+#include "ScratchDir.h"
 #include "tree/CommandListFile.h"
+#include "tree/CommandListHeader.h"
 #include "tree/CommandListIO.h"
 
 #include <filesystem>
@@ -88,4 +90,23 @@ TEST_F(ReadList, ListsWhatTheLoadChanged) {
         loadList(m_loaded, m_loadedStore, m_dir.write("short.tcs", "/***\r\n*VX31\r\n"), &notices));
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].message, "the header has fewer than 8 lines");
+}
+
+// Which kind of console a document opens in: its second line names the model.
+TEST(DocumentKind, TheSecondLineNamesTheConsole) {
+    test::ScratchDir dir;
+    const std::vector<std::string> names{"VX31", "VM77-M"};
+    auto kindOf = [&](const std::string& bytes) {
+        return documentKindFor(dir.write("list.tcs", bytes), names);
+    };
+    EXPECT_EQ(kindOf("/****\r\n*VX31\r\n*Version: 1.0\r\n"), 0u);
+    EXPECT_EQ(kindOf("/****\r\n*VM77\r\n"), 1u) << "no kind is named VM77: the last one";
+    EXPECT_EQ(kindOf("/****\n*Fehlende Implementierung\n"), 1u);
+    EXPECT_EQ(kindOf("/****\n* V X 3 1\n"), 0u) << "spaces do not count";
+    EXPECT_EQ(kindOf("\r\n*VM77-M\r\n"), 0u) << "an empty first line";
+    EXPECT_EQ(kindOf(""), 0u);
+    EXPECT_EQ(kindOf("/****\r\n"), 0u) << "no second line: no model";
+    EXPECT_EQ(kindOf("/****\r\n*VX31"), 0u) << "the file ends inside the second line";
+    EXPECT_EQ(kindOf("/****\r\n*VX3"), 1u);
+    EXPECT_EQ(documentKindFor(dir.path("missing.tcs"), names), 0u);
 }

@@ -1,9 +1,9 @@
 #include "RecordingDialogs.h"
 #include "RecordingEndpoint.h"
-#include "app/AppTexts.h"
+#include "shared/AppTexts.h"
 #include "composer/CVM77PacketViewDlg.h"
 #include "composer/CVX3xPacketViewDlg.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "TreeViewFixture.h"
-#include "console/ConsoleMessage.h"
+#include "hub/ConsoleMessage.h"
 #include "tree/CommandListHeader.h"
 #include "tree/TreeCommands.h"
 

@@ -1,0 +1,435 @@
+#include "console/ModuleConsole.h"
+
+#include "console/ConsoleCommands.h"
+#include "console/DiscardedEntry.h"
+#include "hub/ConsoleMessage.h"
+#include "serial/SerialChannel.h"
+#include "tree/CommandListHeader.h"
+#include "tree/FileReplace.h"
+
+#include <cstring>
+
+namespace tovan {
+namespace {
+
+// A text payload ends after `length` bytes or at its first zero byte, whichever comes first.
+std::string_view textOf(const std::uint8_t* bytes, std::size_t length) {
+    if (!bytes)
+        return {};
+    const auto* text = reinterpret_cast<const char*>(bytes);
+    const void* zero = std::memchr(text, 0, length);
+    return std::string_view(text, zero ? static_cast<const char*>(zero) - text : length);
+}
+
+} // namespace
+
+ModuleConsole::ModuleConsole(ModuleFamily family, Host host, SerialChannel* channel)
+    : m_family(family), m_host(std::move(host)),
+      m_channel(channel ? *channel : SerialChannel::forFamily(family)),
+      m_logging(m_host.status, m_host.dialogs, m_host.post) {
+    m_state.port = PortSettings::forFamily(family);
+}
+
+ModuleConsole::~ModuleConsole() {
+    windowClosing();
+}
+
+void ModuleConsole::initStatusLine() {
+    m_host.status.setPaneText(StatusLine::PORT_STATE, "Communication port closed");
+    m_host.status.setPaneText(StatusLine::LOGGING_STATE, "Logging disabled");
+    m_host.status.setPaneText(StatusLine::LOG_FILE, "");
+    m_host.status.setPaneText(StatusLine::PORT_NAME, "COM1");
+    m_host.status.setPaneText(StatusLine::BAUD, " ");
+}
+
+void ModuleConsole::showBanner() {
+    traffic::Entry banner;
+    banner.parts.push_back({std::string(traffic::BANNER), traffic::BANNER_COLOUR});
+    showEntry(std::move(banner));
+}
+
+void ModuleConsole::post(std::function<void()> task) {
+    m_host.post(std::move(task));
+}
+
+void ModuleConsole::deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) {
+    switch (code) {
+    case CD_LOAD_COMMAND:
+        m_host.panes.layoutFields();
+        if (!m_state.periodicActive)
+            m_host.panes.loadFrameText(textOf(bytes, length));
+        break;
+    case CD_SEND_SELECTED:
+        if (!m_state.periodicActive)
+            sendFrame(bytes, length);
+        break;
+    case CD_SAVE_COMMAND: {
+        const std::string_view text = textOf(bytes, length);
+        m_host.panes.setSelectedData(static_cast<std::uint32_t>(text.size()),
+                                     reinterpret_cast<const std::uint8_t*>(text.data()));
+        break;
+    }
+    case CD_SEND_FRAME:
+        sendFrame(bytes, length);
+        break;
+    case CD_TOGGLE_PERIODIC:
+        m_state.periodicActive = !m_state.periodicActive;
+        if (!m_state.periodicActive)
+            m_host.panes.resendSelection();
+        break;
+    case CD_RX_FRAME:
+        showReceivedBytes(bytes, length);
+        break;
+    case CD_TX_FRAME:
+        showTransmitted(bytes, length);
+        break;
+    case CD_STORE_LIST:
+        SaveCommandList(std::string(textOf(bytes, length)));
+        break;
+    case CD_TEST_TELEGRAM:
+        if (m_family == ModuleFamily::VM77)
+            showTestTelegram(textOf(bytes, length));
+        break;
+    case CD_RX_DISCARDED:
+        showDiscarded(bytes, length);
+        break;
+    case CD_PORT_LOST:
+        if (bytes && length > 0)
+            portLost(bytes[0]);
+        break;
+    default:
+        break;
+    }
+}
+
+// Results are not shown: a failed write has already shown its frame, and a frame refused
+// while the line is busy is skipped like a late timer tick.
+void ModuleConsole::sendFrame(const std::uint8_t* bytes, std::size_t length) {
+    if (bytes || length == 0)
+        m_channel.SendFrame(m_state.slot, bytes, length);
+}
+
+void ModuleConsole::addToWindow(const traffic::Entry& entry) {
+    for (const traffic::Part& part : entry.parts)
+        m_host.panes.addLine(part.text, part.colour);
+}
+
+// The log takes every received entry, whatever the filter shows.
+void ModuleConsole::showEntry(traffic::Entry entry) {
+    if (m_filter.matches(entry))
+        addToWindow(entry);
+    if (entry.logged)
+        m_logging.writeLog(entry.logText);
+    m_history.add(std::move(entry));
+}
+
+void ModuleConsole::setFilter(std::string_view text) {
+    if (text == m_filter.text())
+        return;
+    m_filter = TrafficFilter(text);
+    m_host.panes.clearOutput();
+    for (const traffic::Entry& entry : m_history.entries())
+        if (m_filter.matches(entry))
+            addToWindow(entry);
+}
+
+void ModuleConsole::deliverArrived(std::uint32_t code, const std::uint8_t* bytes,
+                                   std::size_t length,
+                                   std::chrono::steady_clock::time_point arrival) {
+    m_arrival = arrival;
+    deliver(code, bytes, length);
+    m_arrival = {};
+}
+
+std::string ModuleConsole::entryTime() {
+    return m_state.milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now();
+}
+
+std::string ModuleConsole::charactersOf(const std::uint8_t* bytes, std::size_t length) const {
+    return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
+}
+
+void ModuleConsole::showReceived(std::string_view hex, std::string_view characters) {
+    ++m_received;
+    const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
+    showEntry(traffic::received(m_family, entryTime(), hex, parser, characters));
+}
+
+void ModuleConsole::showReceivedBytes(const std::uint8_t* bytes, std::size_t length) {
+    m_hex.clear();
+    m_codec.BytesToHex(bytes, length, m_hex);
+    showReceived(m_hex, charactersOf(bytes, length));
+}
+
+void ModuleConsole::showTestTelegram(std::string_view text) {
+    if (!m_state.sideBySide) {
+        showReceived(text, {});
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
+    const int count = m_codec.HexToBytes(text, bytes.data(), bytes.size());
+    showReceived(text, charactersOf(bytes.data(), static_cast<std::size_t>(count)));
+}
+
+void ModuleConsole::showTransmitted(const std::uint8_t* bytes, std::size_t length) {
+    m_hex.clear();
+    m_codec.BytesToHex(bytes, length, m_hex);
+    showEntry(traffic::transmitted(m_family, entryTime(), m_hex, charactersOf(bytes, length)));
+}
+
+// Shown, and logged like the frames around them, only while the user asked for them.
+void ModuleConsole::showDiscarded(const std::uint8_t* payload, std::size_t length) {
+    if (!m_state.showDiscarded || !payload)
+        return;
+    traffic::Entry entry = traffic::discarded(entryTime(), payload, length);
+    entry.logged = true;
+    entry.logText = entry.parts.front().text;
+    showEntry(std::move(entry));
+}
+
+void ModuleConsole::toggleShowDiscarded() {
+    m_state.showDiscarded = !m_state.showDiscarded;
+    if (portOpen())
+        m_channel.SetReportDiscards(m_state.slot, m_state.showDiscarded);
+}
+
+void ModuleConsole::setPortCommands(bool portOpen) {
+    m_state.chooseDisabled = m_state.openDisabled = portOpen;
+    m_state.closeDisabled = !portOpen;
+}
+
+void ModuleConsole::openPort() {
+    if (portOpen())
+        return;
+    std::uint8_t slot = SerialChannel::NO_PORT;
+    const std::uint32_t result =
+        m_channel.OpenPort(m_state.port.portName, m_state.port.dcb, *this, slot);
+    if (result == 0) {
+        m_state.slot = slot;
+        m_channel.SetReportDiscards(slot, m_state.showDiscarded);
+        m_entryClock = traffic::EntryClock();
+        setPortCommands(true);
+        m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
+        m_host.panes.setPortOpen(true);
+    } else if (result == SerialChannel::ERR_TOO_MANY_PORTS) {
+        m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
+                                 ERROR_CAPTION);
+    } else {
+        m_host.dialogs.showError("Unable to open " + m_state.port.portName +
+                                     ". Please check com settings.",
+                                 ERROR_CAPTION);
+    }
+    m_host.panes.resendSelection();
+}
+
+void ModuleConsole::closePort() {
+    m_channel.ClosePort(m_state.slot);
+    m_state.slot = SerialChannel::NO_PORT;
+    setPortCommands(false);
+    m_host.status.setPaneText(StatusLine::PORT_STATE, "Communication port closed");
+    m_host.panes.setPortOpen(false);
+    m_host.panes.resendSelection();
+}
+
+// The port went away under the console (adapter unplugged, simulator ended): closed as the
+// Close command does, and the user is told once, after the delivery has returned.
+void ModuleConsole::portLost(std::uint8_t slot) {
+    if (slot != m_state.slot)
+        return;
+    const std::string name = m_state.port.portName;
+    closePort();
+    post([this, name, alive = std::weak_ptr<bool>(m_alive)] {
+        if (!alive.expired())
+            m_host.dialogs.showError("Communication port " + name + " lost.", ERROR_CAPTION);
+    });
+}
+
+void ModuleConsole::choosePort() {
+    if (portOpen())
+        return;
+    std::string portText;
+    std::string baudText;
+    if (!m_host.dialogs.editPortSettings(m_state.port, portText, baudText))
+        return;
+    m_host.status.setPaneText(StatusLine::PORT_NAME, portText);
+    m_host.status.setPaneText(StatusLine::BAUD, baudText);
+}
+
+void ModuleConsole::clearView() {
+    m_host.panes.clearOutput();
+    m_history.clear();
+}
+
+void ModuleConsole::toggleParse() {
+    if (m_family == ModuleFamily::VM77)
+        m_state.parseRx = !m_state.parseRx;
+}
+
+void ModuleConsole::toggleTestSequence() {
+    if (m_family != ModuleFamily::VM77)
+        return;
+    if (!m_state.testSequenceRunning) {
+        m_state.testSequenceRunning = true;
+        m_decoder.StartTestSequence(*this);
+    } else {
+        m_decoder.StopTestSequence();
+        m_state.testSequenceRunning = false;
+    }
+}
+
+bool ModuleConsole::runCommand(int commandId) {
+    using namespace consolecmd;
+    if (!isCommandEnabled(commandId))
+        return false;
+    switch (commandId) {
+    case ID_CHOOSE_PORT:
+        choosePort();
+        return true;
+    case ID_OPEN_PORT:
+        openPort();
+        return true;
+    case ID_CLOSE_PORT:
+        closePort();
+        return true;
+    case ID_CLEAR_VIEW:
+        clearView();
+        return true;
+    case ID_LOGGING:
+        toggleLogging();
+        return true;
+    case ID_PARSE_RX:
+        toggleParse();
+        return true;
+    case ID_TEST_SEQUENCE:
+        toggleTestSequence();
+        return true;
+    case ID_SHOW_DISCARDED:
+        toggleShowDiscarded();
+        return true;
+    case ID_MILLISECONDS:
+        toggleMilliseconds();
+        return true;
+    case ID_SIDE_BY_SIDE:
+        toggleSideBySide();
+        return true;
+    case ID_RECONNECT:
+        m_state.reconnect = !m_state.reconnect;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ModuleConsole::isCommandEnabled(int commandId) const {
+    using namespace consolecmd;
+    switch (commandId) {
+    case ID_CHOOSE_PORT:
+        return !m_state.chooseDisabled;
+    case ID_OPEN_PORT:
+        return !m_state.openDisabled;
+    case ID_CLOSE_PORT:
+        return !m_state.closeDisabled;
+    case ID_CLEAR_VIEW:
+    case ID_LOGGING:
+    case ID_SHOW_DISCARDED:
+    case ID_MILLISECONDS:
+    case ID_SIDE_BY_SIDE:
+    case ID_RECONNECT:
+        return true;
+    case ID_PARSE_RX:
+    case ID_TEST_SEQUENCE:
+        return m_family == ModuleFamily::VM77;
+    case ID_CUT_TREE_ITEM:
+    case ID_PASTE_COMMAND:
+    case ID_COPY_COMMAND:
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool ModuleConsole::isCommandChecked(int commandId) const {
+    using namespace consolecmd;
+    switch (commandId) {
+    case ID_PARSE_RX:
+        return m_state.parseRx;
+    case ID_SHOW_DISCARDED:
+        return m_state.showDiscarded;
+    case ID_MILLISECONDS:
+        return m_state.milliseconds;
+    case ID_SIDE_BY_SIDE:
+        return m_state.sideBySide;
+    case ID_RECONNECT:
+        return m_state.reconnect;
+    default:
+        return false;
+    }
+}
+
+void ModuleConsole::statusBarDoubleClicked(int pane) {
+    switch (pane) {
+    case StatusLine::LOGGING_STATE:
+        m_state.pendingStatusAction = ConsoleState::LOGGING_SWITCH;
+        break;
+    case StatusLine::LOG_FILE:
+        m_state.pendingStatusAction = ConsoleState::LOG_FILE;
+        break;
+    case StatusLine::PORT_NAME:
+    case StatusLine::BAUD:
+        m_state.pendingStatusAction = ConsoleState::PORT;
+        break;
+    default:
+        break;
+    }
+    carryOutPendingAction();
+}
+
+void ModuleConsole::carryOutPendingAction() {
+    const std::uint8_t action = m_state.pendingStatusAction;
+    m_state.pendingStatusAction = ConsoleState::NONE;
+    switch (action) {
+    case ConsoleState::LOGGING_SWITCH:
+        m_logging.setLogging(!m_logging.loggingOn());
+        break;
+    case ConsoleState::LOG_FILE:
+        m_logging.chooseLogFile();
+        break;
+    case ConsoleState::PORT:
+        if (!portOpen())
+            choosePort();
+        break;
+    default:
+        break;
+    }
+}
+
+void ModuleConsole::windowClosing() {
+    if (portOpen()) {
+        m_channel.ClosePort(m_state.slot);
+        m_state.slot = SerialChannel::NO_PORT;
+        setPortCommands(false);
+    }
+    // The test sequence belongs to its console and ends with it.
+    m_decoder.StopTestSequence();
+    m_state.testSequenceRunning = false;
+    m_logging.closeFile();
+}
+
+bool ModuleConsole::OpenCommandList(const std::string& path) {
+    const bool loaded = m_host.panes.reloadList(path);
+    m_state.commandListPath = path;
+    return loaded;
+}
+
+bool ModuleConsole::SaveCommandList(const std::string& path) {
+    const std::string_view model = modelName(m_family);
+    const bool saved = replaceFile(path, [&](const std::string& file) {
+        return writeListHeader(file, model) && m_host.panes.saveList(file);
+    });
+    if (saved)
+        m_state.commandListPath = path;
+    m_lastSaveSucceeded = saved;
+    return saved;
+}
+
+} // namespace tovan

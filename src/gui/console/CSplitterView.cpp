@@ -1,0 +1,319 @@
+#include "console/CSplitterView.h"
+
+#include "composer/CPacketViewDlg.h"
+#include "console/CMessageViewDlg.h"
+#include "console/ConsoleCommands.h"
+#include "console/ConsoleStatusLine.h"
+#include "console/TrafficFindBar.h"
+#include "hub/ConsoleMessage.h"
+#include "serial/CComSettingsDlg.h"
+#include "shared/DialogService.h"
+#include "textwnd/ColorEditWnd.h"
+#include "tree/CControlTreeView.h"
+#include "tree/TreeImages.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace tovan {
+namespace {
+
+QString fromLocal(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct CommandText {
+    int id;
+    const char* text;
+    const char* prompt; // status-bar prompt; none: nullptr
+    bool checkable;
+};
+
+constexpr CommandText COMMON_COMMANDS[] = {
+    {consolecmd::ID_CHOOSE_PORT, "Choose COM-Port",
+     "Choose the active COM-Port which is connected to yout TOVAN wireless device", false},
+    {consolecmd::ID_OPEN_PORT, "Open COM-Port",
+     "Open the selected COM port to connect to your TOVAN wireless device", false},
+    {consolecmd::ID_CLOSE_PORT, "Close COM-Port",
+     "Close the connection to your TOVAN wireless device", false},
+    {consolecmd::ID_CLEAR_VIEW, "Clear view", "Clear the output view", false},
+    {consolecmd::ID_LOGGING, "Communication logging",
+     "Enables/Disables communication window logging", false},
+    {consolecmd::ID_SHOW_DISCARDED, "Show discarded bytes",
+     "Show the bytes the receiver throws away, with the reason, in grey", true},
+    {consolecmd::ID_MILLISECONDS, "Times in milliseconds",
+     "Show times to the millisecond and the time since the previous frame", true},
+    {consolecmd::ID_SIDE_BY_SIDE, "Characters beside the bytes",
+     "Show the printable characters of each frame beside its hex text", true},
+    {consolecmd::ID_RECONNECT, "Reconnect when the port comes back",
+     "Wait for a lost port to come back and open it again", true},
+};
+
+constexpr CommandText SECOND_FAMILY_COMMANDS[] = {
+    {consolecmd::ID_PARSE_RX, "Parse RX data",
+     "Enables/Disables Parsing of Header information for incoming data frames", true},
+    {consolecmd::ID_TEST_SEQUENCE, "Testsequence", nullptr, false},
+};
+
+} // namespace
+
+CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
+    : QMdiSubWindow(parent), m_family(family) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/tovan/icons/tovan-commander-16.png")));
+    m_frame = new QWidget(this);
+    m_status = new ConsoleStatusLine(m_frame);
+    m_console = std::make_unique<ModuleConsole>(
+        family, ModuleConsole::Host{*this, *m_status, *this, [this](std::function<void()> task) {
+                                        postToConsole(std::move(task));
+                                    }});
+    createActions();
+    connect(m_status, &ConsoleStatusLine::paneDoubleClicked, this, [this](int pane) {
+        m_console->statusBarDoubleClicked(pane);
+        updateCommandActions();
+    });
+}
+
+CSplitterView::~CSplitterView() {
+    // Readers and the test sequence must be gone before the panes they show into, and the
+    // panes, destroyed after the console, must not call it any more.
+    m_console->windowClosing();
+    if (m_tree)
+        m_tree->setConsoleWindow(nullptr);
+    if (m_composer)
+        m_composer->SetTargetWindow(nullptr);
+}
+
+// Queued on this window's thread; a task still queued when the window goes is dropped.
+void CSplitterView::postToConsole(std::function<void()> task) {
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
+void CSplitterView::OnCreateClient() {
+    setWindowTitle(QString::fromLatin1(modelName(m_family).data(),
+                                       static_cast<qsizetype>(modelName(m_family).size())));
+    m_console->initStatusLine();
+
+    m_main = new QSplitter(Qt::Horizontal, m_frame);
+    m_main->setObjectName(QStringLiteral("mainSplitter"));
+    m_main->setChildrenCollapsible(false);
+    m_left = new QSplitter(Qt::Vertical, m_main);
+    m_left->setObjectName(QStringLiteral("leftSplitter"));
+    m_left->setChildrenCollapsible(false);
+    createTreePane();
+    m_logo = new CMessageViewDlg(m_left);
+    m_logo->setMinimumHeight(80);
+
+    m_right = new QSplitter(Qt::Vertical, m_main);
+    m_right->setObjectName(QStringLiteral("rightSplitter"));
+    m_right->setChildrenCollapsible(false);
+    createOutputWindow();
+    m_composer = createComposer(m_right);
+    m_composer->setObjectName(QString::number(COMPOSER_ID));
+    m_composer->setMinimumHeight(50);
+    m_composer->SetTargetWindow(m_console.get());
+
+    auto* layout = new QVBoxLayout(m_frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_status);
+    layout->addWidget(m_main, 1);
+    setWidget(m_frame);
+    m_main->installEventFilter(this);
+    applyInitialSizes();
+    updateCommandActions();
+}
+
+void CSplitterView::createTreePane() {
+    m_tree = new CControlTreeView(m_left);
+    m_tree->setObjectName(QStringLiteral("tree"));
+    m_tree->resize(200, 50);
+    m_tree->setConsoleWindow(m_console.get());
+    m_tree->setImageList(treeImageList(m_family));
+    m_tree->setRootItem(rootLabel());
+}
+
+void CSplitterView::createOutputWindow() {
+    m_output =
+        new ColorEditWnd(m_right, OUTPUT_WINDOW_ID, 4, 100, QStringLiteral("Courier New"), true);
+    m_output->setMinimumHeight(50);
+    m_output->AddCharSpacing(1);
+    m_output->SetSelectionBackColour(0x000000);
+    m_output->SetReadOnly(true);
+    m_output->SetSelection(0, 0, 10, 40);
+    m_output->SetSelectionTextColour(0x0000FF);
+    m_console->showBanner();
+}
+
+void CSplitterView::createActions() {
+    auto add = [this](const CommandText& command) {
+        auto* action = new QAction(QString::fromLatin1(command.text), this);
+        action->setObjectName(QString::number(command.id));
+        action->setData(command.id);
+        if (command.prompt)
+            action->setStatusTip(QString::fromLatin1(command.prompt));
+        action->setCheckable(command.checkable);
+        connect(action, &QAction::triggered, this, [this, id = command.id] {
+            m_console->runCommand(id);
+            updateCommandActions();
+        });
+        m_actions.append(action);
+    };
+    for (const CommandText& command : COMMON_COMMANDS)
+        add(command);
+    if (m_family == ModuleFamily::VM77)
+        for (const CommandText& command : SECOND_FAMILY_COMMANDS)
+            add(command);
+}
+
+QAction* CSplitterView::commandAction(int commandId) const {
+    for (QAction* action : m_actions)
+        if (action->data().toInt() == commandId)
+            return action;
+    return nullptr;
+}
+
+void CSplitterView::updateCommandActions() {
+    for (QAction* action : m_actions) {
+        const int id = action->data().toInt();
+        action->setEnabled(m_console->isCommandEnabled(id));
+        if (action->isCheckable())
+            action->setChecked(m_console->isCommandChecked(id));
+    }
+    Q_EMIT commandStatesChanged();
+}
+
+// The MDI client area the console lives in, or the console's own size when it has none yet.
+QSize CSplitterView::clientAreaSize() const {
+    if (const QMdiArea* area = mdiArea())
+        return area->viewport()->size();
+    return size();
+}
+
+namespace {
+
+// The first pane gets `first` pixels, the second whatever the splitter has left.
+void splitAt(QSplitter* splitter, int first, int total) {
+    const int room = std::max(0, total - splitter->handleWidth());
+    splitter->setSizes({first, std::max(1, room - first)});
+}
+
+// The second pane gets `second` pixels, the first what is left, at least `minimum`.
+void splitBefore(QSplitter* splitter, int second, int minimum, int total) {
+    const int room = std::max(0, total - splitter->handleWidth());
+    splitter->setSizes({std::max(minimum, room - second), second});
+}
+
+} // namespace
+
+void CSplitterView::applyInitialSizes() {
+    const QSize client = clientAreaSize();
+    splitAt(m_main, 250, client.width());
+    splitBefore(m_right, 140, 100, client.height());
+    splitBefore(m_left, 185, 1, client.height());
+}
+
+// Column 0 keeps 250 pixels and the lower panes their heights, as long as the console is
+// high enough for them.
+void CSplitterView::applyResizeSizes(int width, int height) {
+    splitAt(m_main, 250, width);
+    if (height > 250) {
+        splitBefore(m_left, 185, 80, height);
+        splitBefore(m_right, 140, 50, height);
+    }
+}
+
+// The panes follow the console's size as soon as the splitters have their new size.
+bool CSplitterView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_main && event->type() == QEvent::Resize)
+        applyResizeSizes(m_main->width(), m_main->height());
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void CSplitterView::closeEvent(QCloseEvent* event) {
+    if (!m_closed && m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    if (!m_closed) {
+        m_closed = true;
+        m_console->windowClosing();
+        m_tree->setActiveView(true);
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+bool CSplitterView::SaveCommandList(const std::string& path) {
+    const std::string message = path;
+    m_console->deliver(CD_STORE_LIST, reinterpret_cast<const std::uint8_t*>(message.data()),
+                       message.size());
+    if (m_console->lastSaveSucceeded())
+        return true;
+    // The tree may have been written into the file that was then not put in place.
+    m_tree->setModified(true);
+    return false;
+}
+
+void CSplitterView::layoutFields() {
+    m_composer->LayoutFields();
+}
+
+void CSplitterView::loadFrameText(std::string_view text) {
+    m_composer->LoadFrameText(text);
+}
+
+void CSplitterView::setPortOpen(bool open) {
+    m_composer->SetPortOpen(open);
+    updateCommandActions();
+}
+
+void CSplitterView::setSelectedData(std::uint32_t length, const std::uint8_t* data) {
+    m_tree->setSelectedData(length, data);
+}
+
+void CSplitterView::resendSelection() {
+    m_tree->resendSelection();
+}
+
+bool CSplitterView::saveList(const std::string& path) {
+    return m_tree->saveList(path);
+}
+
+bool CSplitterView::reloadList(const std::string& path) {
+    return m_tree->reloadList(path);
+}
+
+void CSplitterView::addLine(std::string_view text, Colour colour) {
+    m_output->AddLine(text, colour);
+}
+
+void CSplitterView::clearOutput() {
+    m_output->Reset();
+    m_output->viewport()->repaint();
+}
+
+void CSplitterView::showError(const std::string& text, const std::string& caption) {
+    dialogs().messageBox(this, fromLocal(text), fromLocal(caption), DialogService::Icon::Error,
+                         DialogService::Buttons::Ok);
+}
+
+std::string CSplitterView::chooseLogFile() {
+    const QString path =
+        dialogs().saveFileName(this, QStringLiteral("Save As"), QStringLiteral("txt"), QString());
+    return path.toLocal8Bit().toStdString();
+}
+
+bool CSplitterView::editPortSettings(PortSettings& settings, std::string& portText,
+                                     std::string& baudText) {
+    const auto texts = editComSettings(this, settings);
+    if (!texts)
+        return false;
+    portText = texts->port;
+    baudText = texts->baud;
+    return true;
+}
+
+} // namespace tovan

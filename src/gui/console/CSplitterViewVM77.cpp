@@ -1,0 +1,16 @@
+#include "console/CSplitterViewVM77.h"
+
+#include "composer/CVM77PacketViewDlg.h"
+
+namespace tovan {
+
+CSplitterViewVM77::CSplitterViewVM77(QWidget* parent)
+    : CSplitterView(ModuleFamily::VM77, parent) {
+    OnCreateClient();
+}
+
+CPacketViewDlg* CSplitterViewVM77::createComposer(QWidget* parent) {
+    return new CVM77PacketViewDlg(parent);
+}
+
+} // namespace tovan

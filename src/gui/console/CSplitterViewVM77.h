@@ -1,0 +1,22 @@
+#pragma once
+
+#include "console/CSplitterView.h"
+
+namespace tovan {
+
+// The console of the second family (module VM77, wireless M-Bus): adds "Parse RX data" and
+// "Testsequence".
+class CSplitterViewVM77 : public CSplitterView {
+    Q_OBJECT
+public:
+    static constexpr int MENU_ID = 138;
+
+    explicit CSplitterViewVM77(QWidget* parent = nullptr);
+    int menuId() const override { return MENU_ID; }
+
+protected:
+    CPacketViewDlg* createComposer(QWidget* parent) override;
+    QString rootLabel() const override { return QStringLiteral("VM77-M"); }
+};
+
+} // namespace tovan

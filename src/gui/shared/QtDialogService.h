@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shared/DialogService.h"
+
+namespace tovan {
+
+// The real dialogs: QMessageBox and QFileDialog.
+class QtDialogService : public DialogService {
+public:
+    Answer messageBox(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                      Buttons buttons) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
+                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    int chooseFromList(QWidget* parent, const QString& caption,
+                       const QStringList& entries) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool pageSetupDialog(QWidget* parent, QPrinter& printer) override;
+};
+
+} // namespace tovan

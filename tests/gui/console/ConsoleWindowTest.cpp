@@ -1,0 +1,143 @@
+// What only the console's widgets show: its panes, texts and sizes as created, the commands as
+// actions, the status line's double-clicks, and frames reaching the traffic window.
+#include "PtyPair.h"
+#include "RecordingDialogs.h"
+#include "ScratchDir.h"
+#include "composer/CPacketViewDlg.h"
+#include "console/CSplitterView.h"
+#include "console/CSplitterViewVM77.h"
+#include "console/CVX3xSplitterView.h"
+#include "console/ConsoleCommands.h"
+#include "console/ConsoleStatusLine.h"
+#include "frames/FrameBuilder.h"
+#include "textwnd/ColorEditWnd.h"
+#include "tree/CControlTreeView.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QSplitter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tovan;
+using namespace tovan::test;
+
+namespace {
+
+// A console shown in an MDI area of 1000 x 700 pixels.
+template <typename Console>
+struct HostedConsole {
+    HostedConsole() {
+        area.resize(1000, 700);
+        area.show();
+        console = new Console;
+        area.addSubWindow(console);
+        console->showMaximized();
+        QTest::qWait(50);
+    }
+    std::string lineText(int line) const {
+        return console->outputWindow()->model().store().text(line);
+    }
+
+    RecordingDialogs dialogs;
+    QMdiArea area;
+    Console* console = nullptr;
+};
+
+} // namespace
+
+TEST(ConsoleWindow, BuildsItsPanesWithTheirTextsAndSizes) {
+    HostedConsole<CVX3xSplitterView> vx31;
+    HostedConsole<CSplitterViewVM77> vm77;
+    EXPECT_EQ(vx31.console->windowTitle(), "VX31");
+    EXPECT_EQ(vm77.console->windowTitle(), "VM77");
+    EXPECT_EQ(vx31.console->tree()->rootItem()->text(0), "VX31");
+    EXPECT_EQ(vm77.console->tree()->rootItem()->text(0), "VM77-M");
+    EXPECT_EQ(vx31.console->menuId(), 130);
+    EXPECT_EQ(vm77.console->menuId(), 138);
+
+    CSplitterView& console = *vm77.console;
+    ConsoleStatusLine* status = console.findChild<ConsoleStatusLine*>("59393");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->paneText(0), "Communication port closed");
+    EXPECT_EQ(status->paneText(1), "Logging disabled");
+    EXPECT_EQ(status->paneText(3), "COM1");
+    EXPECT_EQ(status->paneText(4), " ");
+    EXPECT_EQ(status->paneRect(1).width(), 100);
+    EXPECT_EQ(status->paneRect(3).width(), 50);
+    EXPECT_LT(status->geometry().bottom(), console.mainSplitter()->geometry().top())
+        << "the status line runs along the top";
+
+    ASSERT_NE(console.findChild<ColorEditWnd*>("1100"), nullptr);
+    ASSERT_NE(console.findChild<CPacketViewDlg*>("1002"), nullptr);
+    EXPECT_EQ(vm77.lineText(1), "TOVAN wireless");
+    EXPECT_EQ(vm77.lineText(2), "TOVAN Commander V1.2");
+    EXPECT_EQ(console.mainSplitter()->sizes().at(0), 250);
+    EXPECT_EQ(console.rightSplitter()->sizes().at(1), 140);
+    EXPECT_EQ(console.leftSplitter()->sizes().at(1), 185);
+}
+
+TEST(ConsoleWindow, CommandsFollowThePortAndTheParseSwitch) {
+    HostedConsole<CSplitterViewVM77> hosted;
+    CSplitterView& console = *hosted.console;
+    QAction* open = console.commandAction(consolecmd::ID_OPEN_PORT);
+    QAction* close = console.commandAction(consolecmd::ID_CLOSE_PORT);
+    QAction* parse = console.commandAction(consolecmd::ID_PARSE_RX);
+    ASSERT_TRUE(open && close && parse && console.commandAction(consolecmd::ID_TEST_SEQUENCE));
+    EXPECT_EQ(open->objectName(), "32772");
+    EXPECT_EQ(open->statusTip(),
+              "Open the selected COM port to connect to your TOVAN wireless device");
+    EXPECT_TRUE(open->isEnabled());
+    EXPECT_FALSE(close->isEnabled());
+
+    PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
+    settings.portName = "ttyTovanNotThere";
+    console.console().setPortSettings(settings);
+    open->trigger();
+    ASSERT_EQ(hosted.dialogs.shown.size(), 1u);
+    EXPECT_EQ(hosted.dialogs.shown[0].text,
+              "Unable to open ttyTovanNotThere. Please check com settings.");
+    EXPECT_EQ(hosted.dialogs.shown[0].caption, "Communication Error");
+    EXPECT_EQ(hosted.dialogs.shown[0].icon, DialogService::Icon::Error);
+
+    parse->trigger();
+    EXPECT_TRUE(parse->isChecked());
+    EXPECT_EQ(HostedConsole<CVX3xSplitterView>().console->commandAction(consolecmd::ID_PARSE_RX),
+              nullptr);
+}
+
+TEST(ConsoleWindow, StatusLineDoubleClicksReachTheConsole) {
+    ScratchDir dir;
+    HostedConsole<CVX3xSplitterView> hosted;
+    ConsoleStatusLine* status = hosted.console->statusLine();
+    hosted.dialogs.fileNames.push_back(QString::fromStdString(dir.path("log.txt")));
+    QTest::mouseDClick(status, Qt::LeftButton, {}, status->paneRect(2).center());
+    EXPECT_EQ(hosted.dialogs.fileDialogCaptions.size(), 1);
+    EXPECT_EQ(status->paneText(1), "Logging to: ");
+    EXPECT_EQ(status->paneText(2).toStdString(), dir.path("log.txt"));
+    QTest::mouseDClick(status, Qt::LeftButton, {}, status->paneRect(1).center());
+    EXPECT_EQ(status->paneText(1), "Logging disabled");
+}
+
+TEST(ConsoleWindow, ReceivedFramesReachTheTrafficWindowAndClearViewEmptiesIt) {
+    PtyPair pty;
+    HostedConsole<CVX3xSplitterView> hosted;
+    CSplitterView& console = *hosted.console;
+    console.console().deliver(0, nullptr, 0); // a folder selected: nothing breaks
+    PortSettings settings = PortSettings::forFamily(ModuleFamily::VX31);
+    settings.portName = pty.slavePath();
+    console.console().setPortSettings(settings); // what the modal settings dialog's OK does
+    console.commandAction(consolecmd::ID_OPEN_PORT)->trigger();
+    ASSERT_TRUE(console.console().portOpen());
+    EXPECT_FALSE(console.commandAction(consolecmd::ID_OPEN_PORT)->isEnabled());
+    EXPECT_TRUE(console.commandAction(consolecmd::ID_CLOSE_PORT)->isEnabled());
+
+    pty.write(frame::buildVx31Frame(0x81, 0x02));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hosted.lineText(2) == " FE 00 81 02 83"; }, 5000));
+    EXPECT_EQ(hosted.lineText(1).substr(8), "  RX:");
+    console.commandAction(consolecmd::ID_CLEAR_VIEW)->trigger();
+    EXPECT_EQ(console.outputWindow()->model().lineCount(), 1);
+    EXPECT_EQ(hosted.lineText(0), "");
+}

@@ -1,0 +1,88 @@
+// Takes the README's pictures of the running workbench: its empty main window, and two
+// consoles side by side (one per family) talking to simulated modules, the VM77 console with
+// "Parse RX data" on. Run it through scripts/screenshots, which starts the simulator and a
+// virtual display.
+//
+//   tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]
+#include "app/CDocManagerEx.h"
+#include "app/CMainFrame.h"
+#include "app/CTOVANStudioApp.h"
+#include "app/CTOVANStudioDoc.h"
+#include "console/CSplitterView.h"
+#include "console/ConsoleCommands.h"
+#include "frames/FrameBuilder.h"
+#include "hub/ConsoleMessage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+using namespace tovan;
+
+bool save(QWidget& window, const QDir& folder, const char* name) {
+    QApplication::processEvents();
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    const bool saved = window.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+CSplitterView* openConsole(CDocManagerEx& documents, int kind, const QString& list,
+                           const char* port) {
+    CTOVANStudioDoc* document = list.isEmpty() ? documents.openWithTemplate(kind, QString())
+                                               : documents.openDocumentFile(list);
+    if (!document)
+        return nullptr;
+    CSplitterView* console = document->console();
+    PortSettings settings = console->console().state().port;
+    settings.portName = port;
+    console->console().setPortSettings(settings);
+    console->commandAction(consolecmd::ID_OPEN_PORT)->trigger();
+    return console->console().portOpen() ? console : nullptr;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        std::fputs("usage: tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]\n",
+                   stderr);
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QString list = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
+    CTOVANStudioApp workbench;
+    workbench.InitInstance({});
+    CMainFrame& frame = *workbench.mainFrame();
+    frame.resize(1280, 800);
+    QTest::qWait(300);
+    if (!save(frame, folder, "workbench-empty.png"))
+        return 1;
+
+    CDocManagerEx& documents = *workbench.docManager();
+    CSplitterView* vx31 =
+        openConsole(documents, CTOVANStudioApp::TEMPLATE_VX31, QString(), argv[2]);
+    CSplitterView* vm77 = openConsole(documents, CTOVANStudioApp::TEMPLATE_VM77, list, argv[3]);
+    if (!vx31 || !vm77) {
+        std::fputs("tovan-screenshots: could not open the simulated ports\n", stderr);
+        return 1;
+    }
+    vm77->commandAction(consolecmd::ID_PARSE_RX)->trigger();
+    frame.mdiArea()->tileSubWindows();
+    for (std::uint8_t i = 0; i < 3; ++i) {
+        const auto command = frame::buildVx31Frame(0x01, i, {0x10, 0x20});
+        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
+        QTest::qWait(300);
+    }
+    const auto ping = frame::buildVm77Frame(0x01);
+    vm77->console().deliver(CD_SEND_FRAME, ping.data(), ping.size());
+    QTest::qWait(4500); // a few telegrams arrive
+    return save(frame, folder, "workbench-consoles.png") ? 0 : 1;
+}

@@ -1,0 +1,19 @@
+#include "Commands.h"
+#include "TerminalText.h"
+#include "serial/SystemPorts.h"
+
+#include <iostream>
+
+namespace tovan::tool {
+
+int runPorts() {
+    const std::vector<SystemPort> ports = listSystemPorts();
+    if (ports.empty())
+        std::cerr << "tovan-tool: no serial ports and no simulated modules (start one with "
+                     "tovan-modsim)\n";
+    for (const SystemPort& port : ports)
+        std::cout << terminalSafe(port.name) << "  " << terminalSafe(port.description) << '\n';
+    return 0;
+}
+
+} // namespace tovan::tool
