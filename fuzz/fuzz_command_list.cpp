@@ -1,11 +1,14 @@
-// Command-list files (.tcs) from anyone: the header reader, the loader with its notices, and a
-// save of whatever was loaded. A list whose labels all survive saving must read back as it was.
+// Command-list files (.tcs) from anyone: the header readers, the checker, the loader with its
+// notices, and a save of whatever was loaded. A list whose labels all survive saving must read
+// back as it was, and a list the workbench writes whole must pass the check.
 #include "FuzzCheck.h"
 #include "MemFile.h"
+#include "frames/CHexCodec.h"
 #include "tree/CommandListHeader.h"
 #include "tree/CommandListIO.h"
 #include "tree/CommandStore.h"
 #include "tree/Labels.h"
+#include "tree/ListCheck.h"
 #include "tree/MemoryCommandTree.h"
 
 #include <set>
@@ -58,6 +61,30 @@ std::string describe(const MemoryCommandTree& tree, const CommandStore& store) {
     return out;
 }
 
+// Command data as the composer stores it: hex digit pairs and spaces, an '@' in front for a raw
+// frame, a zero byte behind for a New command never edited.
+bool composerData(const MemoryCommandTree& tree, const CommandStore& store) {
+    std::size_t depth = 1;
+    for (auto item = tree.firstChild(tree.root()); item; item = nextInPreOrder(tree, item, depth)) {
+        const auto* data = reinterpret_cast<const char*>(store.entryData(tree.id(item)));
+        std::string_view text(data ? data : "", store.entryLength(tree.id(item)));
+        if (!text.empty() && text.back() == '\0')
+            text.remove_suffix(1);
+        if (!text.empty() && text.front() == '@')
+            text.remove_prefix(1);
+        std::size_t digits = 0;
+        for (char c : text) {
+            if (CHexCodec::DigitValue(c) >= 0)
+                ++digits;
+            else if (c != ' ')
+                return false;
+        }
+        if (digits % 2 != 0)
+            return false;
+    }
+    return true;
+}
+
 bool headerComplete(const std::vector<LoadNotice>& notices) {
     for (const LoadNotice& notice : notices)
         if (notice.line == 0)
@@ -71,12 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static fuzz::MemFile file;
     file.write(data, size);
     readListModel(file.path());
+    headerProblem(file.path());
+    const ListCheck check = checkList(file.path());
 
     MemoryCommandTree tree;
     CommandStore store;
     std::vector<LoadNotice> notices;
     FUZZ_CHECK(loadList(tree, store, file.path(), &notices), "an existing list loads");
     checkConsistent(tree, store);
+    FUZZ_CHECK(check.readable && check.items == tree.size(), "the check reads what a load reads");
 
     // Saving keeps the header the file has and writes the records after it.
     FUZZ_CHECK(saveList(tree, store, file.path()), "whatever was loaded can be saved");
@@ -84,8 +114,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CommandStore rereadStore;
     FUZZ_CHECK(loadList(reread, rereadStore, file.path()), "a saved list loads");
     checkConsistent(reread, rereadStore);
-    if (headerComplete(notices) && savesWhole(tree))
-        FUZZ_CHECK(describe(tree, store) == describe(reread, rereadStore),
-                   "a saved list reads back as it was");
+    if (!headerComplete(notices) || !savesWhole(tree))
+        return 0;
+    FUZZ_CHECK(describe(tree, store) == describe(reread, rereadStore),
+               "a saved list reads back as it was");
+    if (!composerData(tree, store))
+        return 0;
+    FUZZ_CHECK(writeListHeader(file.path(), "VM77") && saveList(tree, store, file.path()),
+               "a list can be written afresh");
+    const ListCheck written = checkList(file.path());
+    FUZZ_CHECK(written.items == tree.size() && written.findings.empty(),
+               "the check finds nothing wrong with a list the workbench wrote");
     return 0;
 }

@@ -3,13 +3,14 @@
 // Input: one byte choosing the family (low bit: 0 first family, 1 second), four bytes of the
 // starting clock (so the millisecond clock may wrap), then pairs of (byte, milliseconds since
 // the byte before). The same pairs also make a stream of well-formed frames, every one of
-// which must be received whole.
+// which must be received whole. With discard reports on, every byte is in a frame or a report.
 #include "FuzzCheck.h"
 #include "frames/FrameLayout.h"
 #include "serial/FrameAssembler.h"
 
 #include <cstring>
 #include <functional>
+#include <set>
 #include <vector>
 
 using namespace tovan;
@@ -148,6 +149,83 @@ void checkEveryFrameReceived(ModuleFamily family, const std::vector<Arrival>& in
         FUZZ_CHECK(received[i].bytes == sent[i], "a well-formed frame is received whole");
 }
 
+struct Piece {
+    bool frame;
+    DiscardReason reason;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Frames and discard reports in the order they come out. Before each byte a reader wakes up
+// half-way since the byte before and lets a pause end what it ends; after the last one a
+// pause ends everything.
+std::vector<Piece> assembleReporting(ModuleFamily family, const std::vector<Arrival>& input,
+                                     std::vector<Delivered>& frames) {
+    const auto assembler = FrameAssembler::create(family);
+    std::vector<Piece> pieces;
+    assembler->reportDiscards([&pieces](DiscardReason why, const std::uint8_t* b, std::size_t n) {
+        pieces.push_back({false, why, std::vector<std::uint8_t>(b, b + n)});
+    });
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        if (i > 0)
+            assembler->expire(input[i - 1].timeMs + (input[i].timeMs - input[i - 1].timeMs) / 2);
+        if (!assembler->feed(input[i].byte, input[i].timeMs))
+            continue;
+        const std::uint8_t* f = assembler->frame();
+        frames.push_back({std::vector<std::uint8_t>(f, f + assembler->frameLength()), i});
+        pieces.push_back({true, DiscardReason::Gap, frames.back().bytes});
+    }
+    assembler->expire(input.back().timeMs + FrameAssembler::FRAME_TIMEOUT_MS);
+    FUZZ_CHECK(!assembler->holdsBytes(), "a pause leaves nothing held");
+    return pieces;
+}
+
+void checkDiscard(ModuleFamily family, const Piece& piece) {
+    const std::vector<std::uint8_t>& f = piece.bytes;
+    const std::size_t n = f.size();
+    FUZZ_CHECK(n > 0, "a report has bytes");
+    if (piece.reason == DiscardReason::StrayBytes) {
+        FUZZ_CHECK(family == ModuleFamily::VX31 && n <= FrameAssembler::MAX_STRAY_RUN,
+                   "stray bytes come before a start byte, in runs of limited length");
+        for (std::uint8_t b : f)
+            FUZZ_CHECK(b != frame::VX31_START, "a start byte is never stray");
+    } else if (piece.reason == DiscardReason::BadChecksum) {
+        const bool vx31 = family == ModuleFamily::VX31;
+        FUZZ_CHECK(
+            n >= 4 && f[0] == (vx31 ? frame::VX31_START : frame::VM77_START) &&
+                n == (vx31 ? f[1] + frame::VX31_FRAMING_BYTES : f[2] + frame::VM77_FRAMING_BYTES) &&
+                f[n - 1] != (vx31 ? xorOf(&f[1], n - 2) : xorOf(f.data(), n - 1)),
+            "a frame dropped for its checksum is whole and its checksum wrong");
+    } else {
+        FUZZ_CHECK(piece.reason == DiscardReason::Gap, "a discard has a known reason");
+        FUZZ_CHECK(family == ModuleFamily::VM77 || f[0] == frame::VX31_START,
+                   "a frame cut off by a pause began with a start byte");
+    }
+}
+
+// Every byte received is in a frame or in a report, in the order received; only the byte a
+// raw frame of length 0 waits for is in neither.
+void checkDiscardReports(ModuleFamily family, const std::vector<Arrival>& input,
+                         const std::vector<Delivered>& plain) {
+    std::vector<Delivered> frames;
+    const std::vector<Piece> pieces = assembleReporting(family, input, frames);
+    FUZZ_CHECK(frames == plain, "reports and wake-ups change no frame");
+    std::set<std::size_t> waitedFor;
+    for (const Delivered& d : plain)
+        if (arrivalsTaken(family, d.bytes) > d.bytes.size())
+            waitedFor.insert(d.lastInput);
+    std::vector<std::uint8_t> received;
+    for (std::size_t i = 0; i < input.size(); ++i)
+        if (!waitedFor.count(i))
+            received.push_back(input[i].byte);
+    std::vector<std::uint8_t> accounted;
+    for (const Piece& piece : pieces) {
+        if (!piece.frame)
+            checkDiscard(family, piece);
+        accounted.insert(accounted.end(), piece.bytes.begin(), piece.bytes.end());
+    }
+    FUZZ_CHECK(accounted == received, "every byte is in a frame or a report, in order");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -168,5 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkAgainstInput(family, frames, input);
     FUZZ_CHECK(frames == assemble(family, input), "the same bytes give the same frames");
     checkEveryFrameReceived(family, input);
+    if (!input.empty())
+        checkDiscardReports(family, input, frames);
     return 0;
 }
