@@ -103,10 +103,7 @@ std::uint32_t PortReader::lineTimeMs() const {
 
 bool PortReader::drainAllowed() {
     const bool drain = !m_portGone && m_pending.byteCount() < PENDING_LIMIT_BYTES;
-    if (!drain && !m_paused && !m_portGone) {
-        m_paused = true;
-        m_pausedAt = nowMs();
-    } else if (drain && m_paused) {
+    if (drain && m_paused) {
         m_paused = false;
         m_ownPauses += nowMs() - m_pausedAt;
     }
@@ -152,6 +149,13 @@ void PortReader::run() {
                          {drain ? m_portFd : -1, POLLIN, 0}};
         if (::poll(fds, 3, pollTimeout(drain, *assembler)) < 0 && errno != EINTR)
             return;
+        // Until it waits for the port again the reader is away from it (handling what it read,
+        // handing it over, waiting with its memory full): that time is its own, not the
+        // line's, and bytes that arrive meanwhile continue the frame in progress.
+        if (!m_paused) {
+            m_paused = true;
+            m_pausedAt = nowMs();
+        }
         if (fds[0].revents)
             return;
         if (fds[1].revents) {

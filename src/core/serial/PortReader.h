@@ -49,7 +49,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void run();
-    // Keeps m_ownPauses: starts or ends a pause of the reader's own. Returns whether to drain.
+    // Keeps m_ownPauses: ends the reader's own time away from the port when it is to wait for
+    // the port again. Returns whether to drain.
     bool drainAllowed();
     // How long to wait for the port: until the collected frames are due, or until a partial
     // frame's pause runs out (when discards are reported), or for ever.
@@ -61,8 +62,8 @@ private:
     bool handOverIfDue();
     // Switches the assembler's discard reports to follow m_reportDiscards.
     void followDiscardChoice(FrameAssembler& assembler);
-    // The time the assembler's gap rule sees: the clock minus every pause the reader made
-    // itself by not draining the port.
+    // The time the assembler's gap rule sees: the clock minus all the time the reader spent
+    // away from the port (handling what it read, handing it over, not draining a full buffer).
     std::uint32_t lineTimeMs() const;
 
     int m_portFd;
@@ -79,7 +80,7 @@ private:
     bool m_portGone = false;
     bool m_paused = false;
     std::uint32_t m_pausedAt = 0;
-    std::uint32_t m_ownPauses = 0; // ms the reader spent not draining a full buffer
+    std::uint32_t m_ownPauses = 0; // ms the reader spent away from the port
     bool m_reporting = false;      // what the reader thread has set up
     std::vector<std::uint8_t> m_discardPayload;
     std::thread m_thread;
