@@ -9,11 +9,11 @@ set(TOVAN_FUZZ_TARGETS
     composer
     traffic_text
 )
-set(TOVAN_FUZZ_RUNS_command_list 20000)
+set(TOVAN_FUZZ_RUNS_command_list 10000)
 set(TOVAN_FUZZ_MAX_LEN_command_list 4096)
 set(TOVAN_FUZZ_RUNS_manufacturer_table 5000)
 set(TOVAN_FUZZ_MAX_LEN_manufacturer_table 4096)
-set(TOVAN_FUZZ_RUNS_frame_assembler 40000)
+set(TOVAN_FUZZ_RUNS_frame_assembler 15000)
 set(TOVAN_FUZZ_MAX_LEN_frame_assembler 2048)
 set(TOVAN_FUZZ_RUNS_telegram_decoder 300000)
 set(TOVAN_FUZZ_MAX_LEN_telegram_decoder 1024)
