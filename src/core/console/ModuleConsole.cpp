@@ -149,8 +149,27 @@ std::string ModuleConsole::charactersOf(const std::uint8_t* bytes, std::size_t l
     return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
 }
 
+MeterTable::Time ModuleConsole::arrivalTime() const {
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const auto arrived = m_arrival == steady_clock::time_point{} ? now : m_arrival;
+    return system_clock::now() - duration_cast<system_clock::duration>(now - arrived);
+}
+
+// Every telegram counts for the meter overview, whether or not parsing is on.
+void ModuleConsole::countMeter(std::string_view hex) {
+    TelegramFields fields;
+    if (m_family != ModuleFamily::VM77 || !m_decoder.IsTelegram(hex) ||
+        !m_decoder.DecodeFields(hex, fields))
+        return;
+    m_meters.add(fields, arrivalTime());
+    if (m_metersChanged)
+        m_metersChanged();
+}
+
 void ModuleConsole::showReceived(std::string_view hex, std::string_view characters) {
     ++m_received;
+    countMeter(hex);
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
     showEntry(traffic::received(m_family, entryTime(), hex, parser, characters));
 }
@@ -258,6 +277,9 @@ void ModuleConsole::choosePort() {
 void ModuleConsole::clearView() {
     m_host.panes.clearOutput();
     m_history.clear();
+    m_meters.clear();
+    if (m_metersChanged)
+        m_metersChanged();
 }
 
 void ModuleConsole::toggleParse() {

@@ -5,6 +5,7 @@
 #include "console/ConsoleLogging.h"
 #include "console/ConsoleState.h"
 #include "console/EntryTime.h"
+#include "console/MeterTable.h"
 #include "console/TrafficHistory.h"
 #include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
@@ -90,6 +91,12 @@ public:
     bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
     // Frames and test telegrams shown as received since the console was created.
     std::uint64_t receivedCount() const { return m_received; }
+    // The meters heard since the console opened or since Clear view (second family).
+    const MeterTable& meters() const { return m_meters; }
+    // Called whenever the meter table changed.
+    void setMetersListener(std::function<void()> listener) {
+        m_metersChanged = std::move(listener);
+    }
 
 private:
     void setPortCommands(bool portOpen);
@@ -105,6 +112,9 @@ private:
     void showTestTelegram(std::string_view text);
     void showTransmitted(const std::uint8_t* bytes, std::size_t length);
     void showDiscarded(const std::uint8_t* payload, std::size_t length);
+    void countMeter(std::string_view hex);
+    // When the bytes of the message being handled were read, on the wall clock.
+    MeterTable::Time arrivalTime() const;
     void portLost(std::uint8_t slot);
     void carryOutPendingAction();
 
@@ -122,6 +132,8 @@ private:
     TrafficFilter m_filter;
     std::string m_hex; // reused for every frame
     std::uint64_t m_received = 0;
+    MeterTable m_meters;
+    std::function<void()> m_metersChanged;
     bool m_lastSaveSucceeded = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -66,6 +66,8 @@ public:
 Q_SIGNALS:
     // The enabled or checked state of a command may have changed.
     void commandStatesChanged();
+    // The meter table changed (second family).
+    void metersChanged();
 
 protected:
     CSplitterView(ModuleFamily family, QWidget* parent);
