@@ -217,20 +217,29 @@ void ModuleConsole::setPortCommands(bool portOpen) {
     m_state.closeDisabled = !portOpen;
 }
 
-void ModuleConsole::openPort() {
-    if (portOpen())
-        return;
+// Opens the console's port by `deviceName` (the port name itself, or where its device is now)
+// with the console's settings. m_openResult keeps the channel's result.
+bool ModuleConsole::openPortAs(const std::string& deviceName) {
     std::uint8_t slot = SerialChannel::NO_PORT;
-    const std::uint32_t result =
-        m_channel.OpenPort(m_state.port.portName, m_state.port.dcb, *this, slot);
-    if (result == 0) {
-        m_state.slot = slot;
-        m_channel.SetReportDiscards(slot, m_state.showDiscarded);
-        m_entryClock = traffic::EntryClock();
-        setPortCommands(true);
-        m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
-        m_host.panes.setPortOpen(true);
-    } else if (result == SerialChannel::ERR_TOO_MANY_PORTS) {
+    m_openResult = m_channel.OpenPort(deviceName, m_state.port.dcb, *this, slot);
+    if (m_openResult != 0)
+        return false;
+    m_state.slot = slot;
+    m_channel.SetReportDiscards(slot, m_state.showDiscarded);
+    m_entryClock = traffic::EntryClock();
+    setPortCommands(true);
+    m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
+    m_host.panes.setPortOpen(true);
+    return true;
+}
+
+void ModuleConsole::openPort() {
+    if (portOpen() || m_waitingForPort)
+        return;
+    if (openPortAs(m_state.port.portName)) {
+        m_device = DeviceIdentity::of(m_state.port.portName);
+        m_lossTold = false;
+    } else if (m_openResult == SerialChannel::ERR_TOO_MANY_PORTS) {
         m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
                                  ERROR_CAPTION);
     } else {
@@ -241,7 +250,15 @@ void ModuleConsole::openPort() {
     m_host.panes.resendSelection();
 }
 
+void ModuleConsole::stopWaiting() {
+    if (!m_waitingForPort)
+        return;
+    m_waitingForPort = false;
+    m_host.panes.waitForPort(false);
+}
+
 void ModuleConsole::closePort() {
+    stopWaiting();
     m_channel.ClosePort(m_state.slot);
     m_state.slot = SerialChannel::NO_PORT;
     setPortCommands(false);
@@ -251,16 +268,37 @@ void ModuleConsole::closePort() {
 }
 
 // The port went away under the console (adapter unplugged, simulator ended): closed as the
-// Close command does, and the user is told once, after the delivery has returned.
+// Close command does, and the user is told once, after the delivery has returned. With
+// reconnecting on, the console then waits for the device to come back; the close command
+// stays enabled, to stop waiting.
 void ModuleConsole::portLost(std::uint8_t slot) {
     if (slot != m_state.slot)
         return;
     const std::string name = m_state.port.portName;
     closePort();
+    if (m_state.reconnect) {
+        m_waitingForPort = true;
+        setPortCommands(true);
+        m_host.status.setPaneText(StatusLine::PORT_STATE, "Waiting for " + name);
+        m_host.panes.waitForPort(true);
+    }
+    if (m_lossTold)
+        return;
+    m_lossTold = true;
     post([this, name, alive = std::weak_ptr<bool>(m_alive)] {
         if (!alive.expired())
             m_host.dialogs.showError("Communication port " + name + " lost.", ERROR_CAPTION);
     });
+}
+
+void ModuleConsole::retryReconnect() {
+    if (!m_waitingForPort)
+        return;
+    const std::string device = m_device.locate();
+    if (device.empty() || !openPortAs(device))
+        return;
+    stopWaiting();
+    m_host.panes.resendSelection();
 }
 
 void ModuleConsole::choosePort() {
@@ -336,6 +374,8 @@ bool ModuleConsole::runCommand(int commandId) {
         return true;
     case ID_RECONNECT:
         m_state.reconnect = !m_state.reconnect;
+        if (!m_state.reconnect && m_waitingForPort)
+            closePort();
         return true;
     default:
         return false;
@@ -426,6 +466,7 @@ void ModuleConsole::carryOutPendingAction() {
 }
 
 void ModuleConsole::windowClosing() {
+    stopWaiting();
     if (portOpen()) {
         m_channel.ClosePort(m_state.slot);
         m_state.slot = SerialChannel::NO_PORT;

@@ -11,6 +11,7 @@
 #include "frames/CHexCodec.h"
 #include "frames/ModuleFamily.h"
 #include "hub/OwnerEndpoint.h"
+#include "serial/DeviceIdentity.h"
 
 #include <cstdint>
 #include <memory>
@@ -73,6 +74,11 @@ public:
     bool isCommandEnabled(int commandId) const;
     bool isCommandChecked(int commandId) const;
 
+    // While the console waits for its lost port to come back: looks for the device and opens
+    // it again with the same settings once it is there.
+    void retryReconnect();
+    bool waitingForPort() const { return m_waitingForPort; }
+
     // A double-click on the status line's pane `pane`: remembered, carried out, cleared.
     void statusBarDoubleClicked(int pane);
 
@@ -116,6 +122,8 @@ private:
     // When the bytes of the message being handled were read, on the wall clock.
     MeterTable::Time arrivalTime() const;
     void portLost(std::uint8_t slot);
+    bool openPortAs(const std::string& deviceName);
+    void stopWaiting();
     void carryOutPendingAction();
 
     ModuleFamily m_family;
@@ -132,6 +140,10 @@ private:
     TrafficFilter m_filter;
     std::string m_hex; // reused for every frame
     std::uint64_t m_received = 0;
+    DeviceIdentity m_device; // of the port opened last
+    bool m_waitingForPort = false;
+    bool m_lossTold = false; // since the user last opened the port
+    std::uint32_t m_openResult = 0;
     MeterTable m_meters;
     std::function<void()> m_metersChanged;
     bool m_lastSaveSucceeded = false;

@@ -71,6 +71,8 @@ CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
                                         postToConsole(std::move(task));
                                     }});
     m_console->setMetersListener([this] { Q_EMIT metersChanged(); });
+    m_reconnectTimer.setInterval(500);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, [this] { m_console->retryReconnect(); });
     createActions();
     connect(m_status, &ConsoleStatusLine::paneDoubleClicked, this, [this](int pane) {
         m_console->statusBarDoubleClicked(pane);
@@ -303,6 +305,14 @@ void CSplitterView::addLine(std::string_view text, Colour colour) {
 void CSplitterView::clearOutput() {
     m_output->Reset();
     m_output->viewport()->repaint();
+}
+
+void CSplitterView::waitForPort(bool waiting) {
+    if (waiting)
+        m_reconnectTimer.start();
+    else
+        m_reconnectTimer.stop();
+    updateCommandActions();
 }
 
 void CSplitterView::showError(const std::string& text, const std::string& caption) {
