@@ -3,6 +3,7 @@
 #include "console/ConsoleCommands.h"
 #include "console/DiscardedEntry.h"
 #include "hub/ConsoleMessage.h"
+#include "serial/OpenFailure.h"
 #include "serial/SerialChannel.h"
 #include "tree/CommandListHeader.h"
 #include "tree/FileReplace.h"
@@ -243,11 +244,24 @@ void ModuleConsole::openPort() {
         m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
                                  ERROR_CAPTION);
     } else {
-        m_host.dialogs.showError("Unable to open " + m_state.port.portName +
-                                     ". Please check com settings.",
-                                 ERROR_CAPTION);
+        m_host.dialogs.showError(openFailureText(), ERROR_CAPTION);
     }
     m_host.panes.resendSelection();
+}
+
+// The console's own words first; under them why, and what to do about it: not in the group
+// that may open the device, in use by another program, no such port (and those that exist).
+std::string ModuleConsole::openFailureText() const {
+    const std::string& name = m_state.port.portName;
+    const OpenFailure failure = describeOpenFailure(name, static_cast<int>(m_openResult));
+    std::string reason = failure.reason;
+    if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z')
+        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    std::string text = "Unable to open " + name + ". Please check com settings.\n\n";
+    text += reason + ".";
+    if (!failure.hint.empty())
+        text += "\n" + failure.hint;
+    return text;
 }
 
 void ModuleConsole::stopWaiting() {

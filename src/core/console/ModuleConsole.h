@@ -123,6 +123,7 @@ private:
     MeterTable::Time arrivalTime() const;
     void portLost(std::uint8_t slot);
     bool openPortAs(const std::string& deviceName);
+    std::string openFailureText() const;
     void stopWaiting();
     void carryOutPendingAction();
 

@@ -100,8 +100,8 @@ TEST(ConsoleWindow, CommandsFollowThePortAndTheParseSwitch) {
     console.console().setPortSettings(settings);
     open->trigger();
     ASSERT_EQ(hosted.dialogs.shown.size(), 1u);
-    EXPECT_EQ(hosted.dialogs.shown[0].text,
-              "Unable to open ttyTovanNotThere. Please check com settings.");
+    EXPECT_TRUE(hosted.dialogs.shown[0].text.startsWith(
+        "Unable to open ttyTovanNotThere. Please check com settings.\n\nNo such port."));
     EXPECT_EQ(hosted.dialogs.shown[0].caption, "Communication Error");
     EXPECT_EQ(hosted.dialogs.shown[0].icon, DialogService::Icon::Error);
 
