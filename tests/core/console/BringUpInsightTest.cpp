@@ -80,6 +80,14 @@ private:
     std::unique_ptr<ChildProcess> m_process;
 };
 
+// The harness's console with the simulated module's port as its port.
+ModuleConsole& onSimulatedModule(ConsoleHarness& harness) {
+    PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
+    settings.portName = "SIM-VM77-1";
+    harness.console().setPortSettings(settings);
+    return harness.console();
+}
+
 } // namespace
 
 TEST(BringUpInsight, DiscardedBytesShowWithTheirReasonBesideTheSameFrames) {
@@ -134,10 +142,7 @@ TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
     ScratchDir dir;
     Simulator simulator(dir.path());
     ConsoleHarness harness(ModuleFamily::VM77);
-    ModuleConsole& console = harness.console();
-    PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
-    settings.portName = "SIM-VM77-1";
-    console.setPortSettings(settings);
+    ModuleConsole& console = onSimulatedModule(harness);
     harness.logFileAnswers.push_back(dir.path("log.txt"));
     console.toggleLogging();
     console.runCommand(consolecmd::ID_MILLISECONDS);
@@ -170,10 +175,7 @@ TEST(BringUpInsight, ALostPortIsOpenedAgainWhenItComesBackUnlessTheUserClosedIt)
     ScratchDir dir;
     Simulator simulator(dir.path());
     ConsoleHarness harness(ModuleFamily::VM77);
-    ModuleConsole& console = harness.console();
-    PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
-    settings.portName = "SIM-VM77-1";
-    console.setPortSettings(settings);
+    ModuleConsole& console = onSimulatedModule(harness);
     console.runCommand(consolecmd::ID_RECONNECT);
     console.openPort();
     ASSERT_TRUE(console.portOpen()) << (harness.errors.empty() ? "" : harness.errors[0].text);
