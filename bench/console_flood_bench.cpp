@@ -1,13 +1,17 @@
 // End to end: a console of each family shown (offscreen unless told otherwise), its port a
 // pseudo-terminal whose other end a child process floods as fast as the terminal takes it, or
-// paces at the byte rate of a 3,000,000-baud line. Prints frames shown against frames sent, log
-// entries written, frames per second and their ratio to fully loaded lines, CPU per 1,000
-// frames, the lateness of a 10 ms timer of the window's thread, and peak memory.
+// paces at the byte rate of a 3,000,000-baud line; each flood once more with the bring-up
+// options on (discarded bytes, milliseconds, a filter, the meter overview). Prints frames shown
+// against frames sent, log entries written, frames per second and their ratio to fully loaded
+// lines, CPU per 1,000 frames, the lateness of a 10 ms timer of the window's thread, and peak
+// memory.
 //
 //   bench_console_flood [vx31 frames] [vm77 telegrams] [paced seconds]
 #include "console/CSplitterView.h"
 #include "console/CSplitterViewVM77.h"
 #include "console/CVX3xSplitterView.h"
+#include "console/ConsoleCommands.h"
+#include "console/MeterOverview.h"
 #include "console/TestTelegrams.h"
 #include "frames/FrameBuilder.h"
 #include "frames/HexInput.h"
@@ -144,8 +148,17 @@ std::uint64_t countLogEntries(const std::string& path) {
 }
 
 // Runs one console against one stream until every frame is shown or nothing moved for 5 s.
+// What a run switches on besides logging.
+struct Setup {
+    long bytesPerSecond = 0; // 0: as fast as the terminal takes them
+    bool parse = false;      // "Parse RX data"
+    // The bring-up options: discarded bytes shown, millisecond times, a filter that shows
+    // some of the entries, and the meter overview open.
+    bool insight = false;
+};
+
 template <typename Console>
-Figures run(const Stream& stream, std::uint64_t frames, long bytesPerSecond, bool parse) {
+Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
     int master = -1;
     int slave = -1;
     char name[256] = {};
@@ -170,8 +183,16 @@ Figures run(const Stream& stream, std::uint64_t frames, long bytesPerSecond, boo
     settings.portName = name;
     core.setPortSettings(settings);
     core.toggleLogging();
-    if (parse)
+    if (setup.parse)
         core.toggleParse();
+    MeterOverview meters;
+    if (setup.insight) {
+        core.runCommand(consolecmd::ID_SHOW_DISCARDED);
+        core.runCommand(consolecmd::ID_MILLISECONDS);
+        core.setFilter("7");
+        meters.setConsole(console);
+        meters.show();
+    }
     core.openPort();
     if (!core.portOpen()) {
         std::fprintf(stderr, "cannot open %s\n", name);
@@ -192,7 +213,7 @@ Figures run(const Stream& stream, std::uint64_t frames, long bytesPerSecond, boo
 
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
-    const pid_t module = startModule(master, stream, bytesPerSecond);
+    const pid_t module = startModule(master, stream, setup.bytesPerSecond);
     std::uint64_t lastShown = 0;
     auto lastMove = Clock::now();
     QTimer watch;
@@ -229,7 +250,13 @@ double percentile(std::vector<double> values, double share) {
     return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
-void print(const char* what, const Figures& f, double bytesPerFrame) {
+double cpuPerThousand(const Figures& f) {
+    return f.cpu / static_cast<double>(std::max<std::uint64_t>(f.shown, 1)) * 1000.0;
+}
+
+// `baseline`: the same run with the options off, to compare the CPU per frame with.
+void print(const char* what, const Figures& f, double bytesPerFrame,
+           const Figures* baseline = nullptr) {
     const double rate = static_cast<double>(f.shown) / f.seconds;
     // 10 bits a byte: start, 8 data bits, stop.
     const double at921600 = 92160.0 / bytesPerFrame;
@@ -242,9 +269,11 @@ void print(const char* what, const Figures& f, double bytesPerFrame) {
     std::printf(
         "  %.1f s, %.0f frames/s = %.2fx a 921,600-baud line, %.2fx a 3,000,000-baud line\n",
         f.seconds, rate, rate / at921600, rate / at3M);
-    std::printf("  CPU %.3f s per 1,000 frames, %.0f %% of one core\n",
-                f.cpu / static_cast<double>(std::max<std::uint64_t>(f.shown, 1)) * 1000.0,
-                100.0 * f.cpu / f.seconds);
+    std::printf("  CPU %.2f ms per 1,000 frames, %.0f %% of one core\n",
+                1000.0 * cpuPerThousand(f), 100.0 * f.cpu / f.seconds);
+    if (baseline)
+        std::printf("  CPU per frame %.2fx that of the run with the options off\n",
+                    cpuPerThousand(f) / cpuPerThousand(*baseline));
     std::printf("  10 ms timer lateness: median %.1f ms, max %.1f ms (%zu ticks)\n",
                 percentile(f.lateness, 0.5), percentile(f.lateness, 1.0), f.lateness.size());
     std::printf("  peak memory of the process so far %ld MB\n", f.peakMegabytes);
@@ -280,19 +309,26 @@ int main(int argc, char* argv[]) {
     const double pacedSeconds = argc > 3 ? std::strtod(argv[3], nullptr) : 5.0;
 
     const Stream vx31 = vx31Stream(vx31Frames);
-    print("VX31, five-byte frames as fast as the terminal takes them, logging on",
-          run<CVX3xSplitterView>(vx31, vx31Frames, 0, false), 5.0);
+    const Figures vx31Plain = run<CVX3xSplitterView>(vx31, vx31Frames, {});
+    print("VX31, five-byte frames as fast as the terminal takes them, logging on", vx31Plain,
+          5.0);
+    print("VX31, the same with discarded bytes, milliseconds and a filter on",
+          run<CVX3xSplitterView>(vx31, vx31Frames, {0, false, true}), 5.0, &vx31Plain);
     double telegramBytes = 0;
     const Stream vm77 = vm77Stream(vm77Telegrams, telegramBytes);
-    print("VM77, telegrams as fast as the terminal takes them, parse and logging on",
-          run<CSplitterViewVM77>(vm77, vm77Telegrams, 0, true), telegramBytes);
+    const Figures vm77Plain = run<CSplitterViewVM77>(vm77, vm77Telegrams, {0, true, false});
+    print("VM77, telegrams as fast as the terminal takes them, parse and logging on", vm77Plain,
+          telegramBytes);
+    print("VM77, the same with discarded bytes, milliseconds, a filter and the meter overview",
+          run<CSplitterViewVM77>(vm77, vm77Telegrams, {0, true, true}), telegramBytes, &vm77Plain);
 
     const auto pacedVx31 = static_cast<std::uint64_t>(pacedSeconds * 300000 / 5);
     print("VX31 paced at a 3,000,000-baud line (300,000 bytes/s), logging on",
-          run<CVX3xSplitterView>(vx31Stream(pacedVx31), pacedVx31, 300000, false), 5.0);
+          run<CVX3xSplitterView>(vx31Stream(pacedVx31), pacedVx31, {300000, false, false}), 5.0);
     const auto pacedVm77 = static_cast<std::uint64_t>(pacedSeconds * 300000 / telegramBytes);
     print("VM77 paced at a 3,000,000-baud line (300,000 bytes/s), parse and logging on",
-          run<CSplitterViewVM77>(vm77Stream(pacedVm77, telegramBytes), pacedVm77, 300000, true),
+          run<CSplitterViewVM77>(vm77Stream(pacedVm77, telegramBytes), pacedVm77,
+                                 {300000, true, false}),
           telegramBytes);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -32,9 +33,18 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const Setup& se
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         throw std::runtime_error("pipe failed");
+    // The test's own environment, with the setup's variables in place of those it names: a
+    // variable given twice would be read from its first place.
+    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const bool replaced =
+            std::any_of(setup.environment.begin(), setup.environment.end(),
+                        [&](const std::string& given) { return nameOf(given) == nameOf(entry); });
+        if (!replaced)
+            env.push_back(entry);
+    }
     env.insert(env.end(), setup.environment.begin(), setup.environment.end());
 
     m_pid = ::fork();

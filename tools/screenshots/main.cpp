@@ -1,7 +1,7 @@
-// Takes the README's pictures of the running workbench: its empty main window, and two
-// consoles side by side (one per family) talking to simulated modules, the VM77 console with
-// "Parse RX data" on. Run it through scripts/screenshots, which starts the simulator and a
-// virtual display.
+// Takes the README's pictures of the running workbench: its empty main window, two consoles
+// side by side (one per family) talking to simulated modules, the VM77 console with "Parse RX
+// data" on; then the traffic options, the meter overview, and find and filter. Run it through
+// scripts/screenshots, which starts the simulator and a virtual display.
 //
 //   tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]
 #include "app/CDocManagerEx.h"
@@ -10,12 +10,14 @@
 #include "app/CTOVANStudioDoc.h"
 #include "console/CSplitterView.h"
 #include "console/ConsoleCommands.h"
+#include "console/TrafficFindBar.h"
 #include "frames/FrameBuilder.h"
 #include "hub/ConsoleMessage.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QTest>
 
@@ -84,5 +86,32 @@ int main(int argc, char* argv[]) {
     const auto ping = frame::buildVm77Frame(0x01);
     vm77->console().deliver(CD_SEND_FRAME, ping.data(), ping.size());
     QTest::qWait(4500); // a few telegrams arrive
-    return save(frame, folder, "workbench-consoles.png") ? 0 : 1;
+    if (!save(frame, folder, "workbench-consoles.png"))
+        return 1;
+
+    // The traffic options of the VX31 console, against a module that makes mistakes.
+    for (int id :
+         {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS, consolecmd::ID_SIDE_BY_SIDE})
+        vx31->commandAction(id)->trigger();
+    vx31->commandAction(consolecmd::ID_CLEAR_VIEW)->trigger();
+    for (std::uint8_t i = 0; i < 8; ++i) {
+        const auto command = frame::buildVx31Frame(0x01, i, {'O', 'K', i});
+        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
+        QTest::qWait(250);
+    }
+    if (!save(frame, folder, "workbench-traffic-options.png"))
+        return 1;
+
+    // The meters the VM77 module heard, and its traffic found and filtered.
+    frame.activateConsole(vm77);
+    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
+    QTest::qWait(3000);
+    if (!save(frame, folder, "workbench-meters.png"))
+        return 1;
+    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
+    vm77->findBar()->openFind();
+    vm77->findBar()->findField()->setText(QStringLiteral("Heat"));
+    vm77->findBar()->setFilterText(QStringLiteral("08455113"));
+    QTest::qWait(500);
+    return save(frame, folder, "workbench-find.png") ? 0 : 1;
 }

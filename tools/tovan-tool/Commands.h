@@ -10,6 +10,7 @@ constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
 struct MonitorOptions;
+struct MetersOptions;
 
 // Each command's work once its command line is read; returns the exit status.
 int runDecode(const std::vector<std::string>& files);
@@ -17,5 +18,6 @@ int runList(const std::string& file);
 int runCheck(const std::string& file);
 int runMonitor(const MonitorOptions& options);
 int runPorts();
+int runMeters(const MetersOptions& options);
 
 } // namespace tovan::tool

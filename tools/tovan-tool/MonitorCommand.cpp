@@ -4,6 +4,7 @@
 #include "console/CommunicationLog.h"
 #include "console/DiscardedEntry.h"
 #include "console/EntryTime.h"
+#include "console/MeterTable.h"
 #include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
 #include "hub/ConsoleMessage.h"
@@ -32,7 +33,8 @@ class MonitorConsole : public OwnerEndpoint {
 public:
     MonitorConsole(EventLoop& loop, const MonitorOptions& options)
         : m_loop(loop), m_family(options.family), m_parse(options.parse),
-          m_showDiscarded(options.showDiscarded), m_milliseconds(options.milliseconds) {}
+          m_showDiscarded(options.showDiscarded), m_milliseconds(options.milliseconds),
+          m_meters(options.meters) {}
 
     // Opens the communication log; 0 or errno.
     int openLog(const std::string& path) { return m_log.open(path); }
@@ -43,7 +45,9 @@ public:
     }
 
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override {
-        if (code == CD_RX_FRAME || code == CD_TX_FRAME) {
+        if (code == CD_RX_FRAME && m_meters) {
+            countMeter(bytes, length);
+        } else if (code == CD_RX_FRAME || code == CD_TX_FRAME) {
             std::string hex;
             m_codec.BytesToHex(bytes, length, hex);
             const std::string time = now();
@@ -68,6 +72,14 @@ public:
     bool portLost() const { return m_portLost; }
 
 private:
+    void countMeter(const std::uint8_t* bytes, std::size_t length) {
+        std::string hex;
+        m_codec.BytesToHex(bytes, length, hex);
+        TelegramFields fields;
+        if (m_decoder.IsTelegram(hex) && m_decoder.DecodeFields(hex, fields))
+            m_meters->add(fields, std::chrono::system_clock::now());
+    }
+
     std::string now() { return m_milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now(); }
 
     void show(const traffic::Entry& entry) {
@@ -90,6 +102,7 @@ private:
     traffic::TimeOfDay m_clock;
     traffic::EntryClock m_entryClock;
     std::chrono::steady_clock::time_point m_arrival;
+    MeterTable* m_meters;
 };
 
 // Ends the loop on Ctrl+C (or SIGTERM). The signals are blocked in every thread and taken

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace tovan {
+class MeterTable;
+}
+
 namespace tovan::tool {
 
 // A frame given on the command line: whole (--send) or as command and data (--frame).
@@ -27,6 +31,16 @@ struct MonitorOptions {
     std::vector<std::vector<std::uint8_t>> frames; // to send, in order (buildFrames)
     std::optional<unsigned> seconds;               // none: until interrupted
     std::string logPath;                           // a console's communication log; none: ""
+    // Instead of printing entries, every telegram received counts here (tovan-tool meters).
+    MeterTable* meters = nullptr;
+};
+
+// The command line of `tovan-tool meters`: traffic text files, or a live port.
+struct MetersOptions {
+    std::vector<std::string> files;
+    bool live = false;      // --port given: listen on monitor.port
+    MonitorOptions monitor; // the port and how long to listen
+    bool csv = false;
 };
 
 // Makes the frames to send from the frame arguments: --send as given, --frame with start

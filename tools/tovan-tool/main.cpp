@@ -22,6 +22,9 @@ struct CommandLine {
     std::vector<std::string> sends;
     std::vector<std::string> builds;
     unsigned seconds = 0;
+    MetersOptions meters;
+    std::string metersPort;
+    unsigned metersSeconds = 0;
 };
 
 void addFileCommands(CLI::App& app, CommandLine& line) {
@@ -79,6 +82,41 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
     monitor->add_option("--seconds", line.seconds, "end after N seconds");
     monitor->add_option("--log", options.logPath,
                         "write the received traffic to FILE as a console's communication log");
+}
+
+void addMetersCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* meters = app.add_subcommand(
+        "meters", "List every meter in VM77 traffic: from traffic text (a console's "
+                  "communication log, or what \"tovan-tool monitor\" printed, with or without "
+                  "--parse), or heard live on a port (--port). Per meter: manufacturer, "
+                  "identification, version, device type, telegrams, first and last seen, mean "
+                  "interval, RSSI last, min, mean and max.");
+    meters->add_option("FILE", line.meters.files, "traffic text; none or \"-\": standard input");
+    meters->add_option("--port", line.metersPort, "listen on this port (a vm77 module) instead");
+    meters
+        ->add_option("--baud", line.meters.monitor.port.dcb.BaudRate,
+                     "line speed of --port (default 9600)")
+        ->check(CLI::Range(1u, 4000000000u));
+    meters->add_option("--seconds", line.metersSeconds,
+                       "with --port: listen this long (default: until Ctrl+C)");
+    meters->add_flag("--csv", line.meters.csv, "print the table as CSV");
+}
+
+bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
+    MetersOptions& options = line.meters;
+    options.live = !line.metersPort.empty();
+    if (options.live && !options.files.empty()) {
+        std::cerr << "tovan-tool meters: give files or --port, not both\n";
+        return false;
+    }
+    MonitorOptions& monitor = options.monitor;
+    monitor.family = ModuleFamily::VM77;
+    monitor.port.portName = line.metersPort;
+    if (monitor.port.dcb.BaudRate == 0)
+        monitor.port.dcb.BaudRate = PortSettings::forFamily(ModuleFamily::VM77).dcb.BaudRate;
+    if (meters.count("--seconds") > 0)
+        monitor.seconds = line.metersSeconds;
+    return true;
 }
 
 // Everything the parser could not check by itself. False after printing why.
@@ -140,6 +178,7 @@ int main(int argc, char** argv) {
     CommandLine line;
     addFileCommands(app, line);
     addMonitorCommand(app, line);
+    addMetersCommand(app, line);
     if (argc < 2) {
         std::cerr << app.help();
         return EXIT_USAGE;
@@ -164,6 +203,9 @@ int main(int argc, char** argv) {
         return runCheck(line.listFile);
     if (command == "ports")
         return runPorts();
+    if (command == "meters")
+        return completeMetersOptions(*app.get_subcommand("meters"), line) ? runMeters(line.meters)
+                                                                          : EXIT_USAGE;
     if (!completeMonitorOptions(*app.get_subcommand("monitor"), line))
         return EXIT_USAGE;
     return runMonitor(line.monitor);

@@ -13,6 +13,17 @@ namespace tovan {
 
 class OwnerEndpoint;
 
+// What a telegram says about the meter that sent it and how well it was heard.
+struct TelegramFields {
+    std::string manufacturer;     // three letters from the M-field
+    std::string manufacturerName; // from the manufacturer table; empty when not listed
+    std::string identification;   // eight BCD digits, most significant first
+    std::string version;          // the version byte, two hex digits
+    std::string deviceType;       // the device type byte, two hex digits
+    std::string deviceText;       // "Gas meter", ...; empty when the console names none
+    int rssiDbm = 0;
+};
+
 // Turns the hex text of a frame that a second-family module received over the air into the
 // few lines the console shows under it: manufacturer, identification number, device type and
 // signal strength. It also starts and stops the console's test sequence.
@@ -34,6 +45,9 @@ public:
     // The decoded block, every line ending in CR LF and the first line empty. Expects hex text
     // as BytesToHex writes it; a text too short to hold the fields gives an empty string.
     std::string Decode(std::string_view text) const;
+
+    // The same fields one by one. False for a text too short to hold them.
+    bool DecodeFields(std::string_view text, TelegramFields& fields) const;
 
     // Starts this console's sequence of sample telegrams towards `owner` (a running one is
     // stopped first). The owner must outlive the sequence: stop it before the owner goes.

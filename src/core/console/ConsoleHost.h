@@ -32,6 +32,10 @@ public:
     virtual void addLine(std::string_view text, Colour colour) = 0;
     // Empties the window and repaints it at once.
     virtual void clearOutput() = 0;
+
+    // The console waits for its lost port to come back: call ModuleConsole::retryReconnect
+    // now and then (twice a second) while it does.
+    virtual void waitForPort(bool waiting) { (void)waiting; }
 };
 
 // The console's five-pane status line.

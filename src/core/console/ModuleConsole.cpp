@@ -3,6 +3,7 @@
 #include "console/ConsoleCommands.h"
 #include "console/DiscardedEntry.h"
 #include "hub/ConsoleMessage.h"
+#include "serial/OpenFailure.h"
 #include "serial/SerialChannel.h"
 #include "tree/CommandListHeader.h"
 #include "tree/FileReplace.h"
@@ -149,8 +150,27 @@ std::string ModuleConsole::charactersOf(const std::uint8_t* bytes, std::size_t l
     return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
 }
 
+MeterTable::Time ModuleConsole::arrivalTime() const {
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const auto arrived = m_arrival == steady_clock::time_point{} ? now : m_arrival;
+    return system_clock::now() - duration_cast<system_clock::duration>(now - arrived);
+}
+
+// Every telegram counts for the meter overview, whether or not parsing is on.
+void ModuleConsole::countMeter(std::string_view hex) {
+    TelegramFields fields;
+    if (m_family != ModuleFamily::VM77 || !m_decoder.IsTelegram(hex) ||
+        !m_decoder.DecodeFields(hex, fields))
+        return;
+    m_meters.add(fields, arrivalTime());
+    if (m_metersChanged)
+        m_metersChanged();
+}
+
 void ModuleConsole::showReceived(std::string_view hex, std::string_view characters) {
     ++m_received;
+    countMeter(hex);
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
     showEntry(traffic::received(m_family, entryTime(), hex, parser, characters));
 }
@@ -198,31 +218,61 @@ void ModuleConsole::setPortCommands(bool portOpen) {
     m_state.closeDisabled = !portOpen;
 }
 
-void ModuleConsole::openPort() {
-    if (portOpen())
-        return;
+// Opens the console's port by `deviceName` (the port name itself, or where its device is now)
+// with the console's settings. m_openResult keeps the channel's result.
+bool ModuleConsole::openPortAs(const std::string& deviceName) {
     std::uint8_t slot = SerialChannel::NO_PORT;
-    const std::uint32_t result =
-        m_channel.OpenPort(m_state.port.portName, m_state.port.dcb, *this, slot);
-    if (result == 0) {
-        m_state.slot = slot;
-        m_channel.SetReportDiscards(slot, m_state.showDiscarded);
-        m_entryClock = traffic::EntryClock();
-        setPortCommands(true);
-        m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
-        m_host.panes.setPortOpen(true);
-    } else if (result == SerialChannel::ERR_TOO_MANY_PORTS) {
+    m_openResult = m_channel.OpenPort(deviceName, m_state.port.dcb, *this, slot);
+    if (m_openResult != 0)
+        return false;
+    m_state.slot = slot;
+    m_channel.SetReportDiscards(slot, m_state.showDiscarded);
+    m_entryClock = traffic::EntryClock();
+    setPortCommands(true);
+    m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
+    m_host.panes.setPortOpen(true);
+    return true;
+}
+
+void ModuleConsole::openPort() {
+    if (portOpen() || m_waitingForPort)
+        return;
+    if (openPortAs(m_state.port.portName)) {
+        m_device = DeviceIdentity::of(m_state.port.portName);
+        m_lossTold = false;
+    } else if (m_openResult == SerialChannel::ERR_TOO_MANY_PORTS) {
         m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
                                  ERROR_CAPTION);
     } else {
-        m_host.dialogs.showError("Unable to open " + m_state.port.portName +
-                                     ". Please check com settings.",
-                                 ERROR_CAPTION);
+        m_host.dialogs.showError(openFailureText(), ERROR_CAPTION);
     }
     m_host.panes.resendSelection();
 }
 
+// The console's own words first; under them why, and what to do about it: not in the group
+// that may open the device, in use by another program, no such port (and those that exist).
+std::string ModuleConsole::openFailureText() const {
+    const std::string& name = m_state.port.portName;
+    const OpenFailure failure = describeOpenFailure(name, static_cast<int>(m_openResult));
+    std::string reason = failure.reason;
+    if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z')
+        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    std::string text = "Unable to open " + name + ". Please check com settings.\n\n";
+    text += reason + ".";
+    if (!failure.hint.empty())
+        text += "\n" + failure.hint;
+    return text;
+}
+
+void ModuleConsole::stopWaiting() {
+    if (!m_waitingForPort)
+        return;
+    m_waitingForPort = false;
+    m_host.panes.waitForPort(false);
+}
+
 void ModuleConsole::closePort() {
+    stopWaiting();
     m_channel.ClosePort(m_state.slot);
     m_state.slot = SerialChannel::NO_PORT;
     setPortCommands(false);
@@ -232,16 +282,37 @@ void ModuleConsole::closePort() {
 }
 
 // The port went away under the console (adapter unplugged, simulator ended): closed as the
-// Close command does, and the user is told once, after the delivery has returned.
+// Close command does, and the user is told once, after the delivery has returned. With
+// reconnecting on, the console then waits for the device to come back; the close command
+// stays enabled, to stop waiting.
 void ModuleConsole::portLost(std::uint8_t slot) {
     if (slot != m_state.slot)
         return;
     const std::string name = m_state.port.portName;
     closePort();
+    if (m_state.reconnect) {
+        m_waitingForPort = true;
+        setPortCommands(true);
+        m_host.status.setPaneText(StatusLine::PORT_STATE, "Waiting for " + name);
+        m_host.panes.waitForPort(true);
+    }
+    if (m_lossTold)
+        return;
+    m_lossTold = true;
     post([this, name, alive = std::weak_ptr<bool>(m_alive)] {
         if (!alive.expired())
             m_host.dialogs.showError("Communication port " + name + " lost.", ERROR_CAPTION);
     });
+}
+
+void ModuleConsole::retryReconnect() {
+    if (!m_waitingForPort)
+        return;
+    const std::string device = m_device.locate();
+    if (device.empty() || !openPortAs(device))
+        return;
+    stopWaiting();
+    m_host.panes.resendSelection();
 }
 
 void ModuleConsole::choosePort() {
@@ -258,6 +329,9 @@ void ModuleConsole::choosePort() {
 void ModuleConsole::clearView() {
     m_host.panes.clearOutput();
     m_history.clear();
+    m_meters.clear();
+    if (m_metersChanged)
+        m_metersChanged();
 }
 
 void ModuleConsole::toggleParse() {
@@ -314,6 +388,8 @@ bool ModuleConsole::runCommand(int commandId) {
         return true;
     case ID_RECONNECT:
         m_state.reconnect = !m_state.reconnect;
+        if (!m_state.reconnect && m_waitingForPort)
+            closePort();
         return true;
     default:
         return false;
@@ -404,6 +480,7 @@ void ModuleConsole::carryOutPendingAction() {
 }
 
 void ModuleConsole::windowClosing() {
+    stopWaiting();
     if (portOpen()) {
         m_channel.ClosePort(m_state.slot);
         m_state.slot = SerialChannel::NO_PORT;

@@ -5,11 +5,13 @@
 #include "console/ConsoleLogging.h"
 #include "console/ConsoleState.h"
 #include "console/EntryTime.h"
+#include "console/MeterTable.h"
 #include "console/TrafficHistory.h"
 #include "console/TrafficText.h"
 #include "frames/CHexCodec.h"
 #include "frames/ModuleFamily.h"
 #include "hub/OwnerEndpoint.h"
+#include "serial/DeviceIdentity.h"
 
 #include <cstdint>
 #include <memory>
@@ -72,6 +74,11 @@ public:
     bool isCommandEnabled(int commandId) const;
     bool isCommandChecked(int commandId) const;
 
+    // While the console waits for its lost port to come back: looks for the device and opens
+    // it again with the same settings once it is there.
+    void retryReconnect();
+    bool waitingForPort() const { return m_waitingForPort; }
+
     // A double-click on the status line's pane `pane`: remembered, carried out, cleared.
     void statusBarDoubleClicked(int pane);
 
@@ -90,6 +97,12 @@ public:
     bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
     // Frames and test telegrams shown as received since the console was created.
     std::uint64_t receivedCount() const { return m_received; }
+    // The meters heard since the console opened or since Clear view (second family).
+    const MeterTable& meters() const { return m_meters; }
+    // Called whenever the meter table changed.
+    void setMetersListener(std::function<void()> listener) {
+        m_metersChanged = std::move(listener);
+    }
 
 private:
     void setPortCommands(bool portOpen);
@@ -105,7 +118,13 @@ private:
     void showTestTelegram(std::string_view text);
     void showTransmitted(const std::uint8_t* bytes, std::size_t length);
     void showDiscarded(const std::uint8_t* payload, std::size_t length);
+    void countMeter(std::string_view hex);
+    // When the bytes of the message being handled were read, on the wall clock.
+    MeterTable::Time arrivalTime() const;
     void portLost(std::uint8_t slot);
+    bool openPortAs(const std::string& deviceName);
+    std::string openFailureText() const;
+    void stopWaiting();
     void carryOutPendingAction();
 
     ModuleFamily m_family;
@@ -122,6 +141,12 @@ private:
     TrafficFilter m_filter;
     std::string m_hex; // reused for every frame
     std::uint64_t m_received = 0;
+    DeviceIdentity m_device; // of the port opened last
+    bool m_waitingForPort = false;
+    bool m_lossTold = false; // since the user last opened the port
+    std::uint32_t m_openResult = 0;
+    MeterTable m_meters;
+    std::function<void()> m_metersChanged;
     bool m_lastSaveSucceeded = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

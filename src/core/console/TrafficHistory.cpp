@@ -9,7 +9,8 @@ namespace tovan {
 int TrafficHistory::linesOf(const traffic::Entry& entry) {
     int lines = 0;
     for (const traffic::Part& part : entry.parts)
-        lines += 1 + static_cast<int>(std::count(part.text.begin(), part.text.end(), '\n'));
+        lines +=
+            std::max(1, static_cast<int>(std::count(part.text.begin(), part.text.end(), '\n')));
     return lines;
 }
 

@@ -22,8 +22,8 @@ public:
     const std::deque<traffic::Entry>& entries() const { return m_entries; }
     int lineCount() const { return m_lines; }
 
-    // The lines an entry adds to the window: one per line feed of each part, plus the line
-    // each part ends.
+    // The lines an entry adds to the window: one per line feed of each part (a part begins
+    // with one and goes in front of the window's empty first line), at least one a part.
     static int linesOf(const traffic::Entry& entry);
 
 private:

@@ -3,6 +3,8 @@
 #include "serial/SimulatedPorts.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <unistd.h>
@@ -26,26 +28,32 @@ std::string baseName(const std::string& path) {
     return path.substr(path.find_last_of('/') + 1);
 }
 
-// What the USB device above the port's interface tells about itself: vendor and product ids,
-// names and serial number. Empty when the port is not on USB.
-std::string usbDescription(const std::string& device) {
+// The sysfs folder of the USB device above a port's interface; empty when it is not on USB.
+std::string usbFolder(const std::string& device) {
     char resolved[PATH_MAX];
     if (!::realpath(device.c_str(), resolved))
         return {};
     for (std::string folder = resolved; folder.size() > 1;
-         folder = folder.substr(0, folder.find_last_of('/'))) {
-        const std::string vendor = firstLine(folder + "/idVendor");
-        if (vendor.empty())
-            continue;
-        std::string text = "USB " + vendor + ":" + firstLine(folder + "/idProduct");
-        for (const char* field : {"/manufacturer", "/product"})
-            if (const std::string value = firstLine(folder + field); !value.empty())
-                text += " " + value;
-        if (const std::string serial = firstLine(folder + "/serial"); !serial.empty())
-            text += ", serial " + serial;
-        return text;
-    }
+         folder = folder.substr(0, folder.find_last_of('/')))
+        if (!firstLine(folder + "/idVendor").empty())
+            return folder;
     return {};
+}
+
+// What the USB device above the port's interface tells about itself: vendor and product ids,
+// names and serial number. Empty when the port is not on USB.
+std::string usbDescription(const std::string& device) {
+    const std::string folder = usbFolder(device);
+    if (folder.empty())
+        return {};
+    std::string text =
+        "USB " + firstLine(folder + "/idVendor") + ":" + firstLine(folder + "/idProduct");
+    for (const char* field : {"/manufacturer", "/product"})
+        if (const std::string value = firstLine(folder + field); !value.empty())
+            text += " " + value;
+    if (const std::string serial = firstLine(folder + "/serial"); !serial.empty())
+        text += ", serial " + serial;
+    return text;
 }
 
 // A tty with a device and its driver behind it (virtual consoles and pseudo-terminals have
@@ -58,6 +66,17 @@ bool isSerialPort(const std::string& entry) {
 }
 
 } // namespace
+
+std::string usbIdentityOf(const std::string& devicePath, const std::string& sysClassTty) {
+    char resolved[PATH_MAX];
+    if (!::realpath(devicePath.c_str(), resolved))
+        return {};
+    const std::string folder = usbFolder(sysClassTty + "/" + baseName(resolved) + "/device");
+    const std::string serial = folder.empty() ? std::string() : firstLine(folder + "/serial");
+    if (serial.empty())
+        return {};
+    return firstLine(folder + "/idVendor") + ":" + firstLine(folder + "/idProduct") + ":" + serial;
+}
 
 std::vector<SystemPort> listSystemPorts(const std::string& sysClassTty) {
     std::vector<SystemPort> ports;

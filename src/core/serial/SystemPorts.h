@@ -16,4 +16,10 @@ struct SystemPort {
 // driver's placeholders), sorted by name, then the running simulated modules.
 std::vector<SystemPort> listSystemPorts(const std::string& sysClassTty = "/sys/class/tty");
 
+// What names the USB adapter behind a serial device wherever it is plugged in:
+// "vendor:product:serial" (for example "0403:6001:A50285BI"). Empty when the device is not on
+// USB or the adapter has no serial number.
+std::string usbIdentityOf(const std::string& devicePath,
+                          const std::string& sysClassTty = "/sys/class/tty");
+
 } // namespace tovan

@@ -5,10 +5,13 @@
 #include "app/CTOVANStudioDoc.h"
 #include "app/LockIndicators.h"
 #include "console/CSplitterView.h"
+#include "console/ConsoleCommands.h"
+#include "console/MeterOverview.h"
 #include "shared/AppTexts.h"
 #include "tree/CControlTreeView.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
@@ -32,6 +35,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     createActions();
     createToolBar();
     createStatusBar();
+    createMeterOverview();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onConsoleActivated);
     rebuildMenus();
     updateCommandStates();
@@ -69,6 +73,21 @@ void CMainFrame::createStatusBar() {
     });
 }
 
+// The meter overview docks at the bottom, hidden until asked for, and always shows the active
+// console's meters.
+void CMainFrame::createMeterOverview() {
+    m_meters = new MeterOverview(this);
+    m_meterDock = new QDockWidget(QStringLiteral("Meter overview"), this);
+    m_meterDock->setObjectName(QStringLiteral("meterDock"));
+    m_meterDock->setWidget(m_meters);
+    addDockWidget(Qt::BottomDockWidgetArea, m_meterDock);
+    m_meterDock->hide();
+    QAction* toggle = commandAction(consolecmd::ID_METER_OVERVIEW);
+    connect(toggle, &QAction::toggled, m_meterDock, &QDockWidget::setVisible);
+    connect(m_meterDock, &QDockWidget::visibilityChanged, toggle,
+            [this, toggle](bool) { toggle->setChecked(!m_meterDock->isHidden()); });
+}
+
 void CMainFrame::addConsole(CSplitterView* console) {
     m_mdiArea->addSubWindow(console);
     connect(console, &CSplitterView::commandStatesChanged, this, &CMainFrame::updateCommandStates);
@@ -95,6 +114,7 @@ CSplitterView* CMainFrame::activeConsole() const {
 }
 
 void CMainFrame::onConsoleActivated(QMdiSubWindow*) {
+    m_meters->setConsole(activeConsole());
     // Focus moving to another top-level window deactivates the console too; the menus stay.
     if (activeConsole() != m_menuConsole || !m_menuConsole)
         rebuildMenus();

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QAction;
+class QDockWidget;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -19,6 +20,7 @@ class CClientBackgroundWnd;
 class CDocManagerEx;
 class CSplitterView;
 class LockIndicators;
+class MeterOverview;
 
 // The application's main window: the consoles as MDI children over a white area with the
 // workbench's picture, the toolbar, the status bar with the lock indicators, and the menus of
@@ -34,6 +36,7 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QToolBar* toolBar() const { return m_toolBar; }
+    MeterOverview* meterOverview() const { return m_meters; }
     LockIndicators* lockIndicators() const { return m_locks; }
     void addConsole(CSplitterView* console);
     void activateConsole(CSplitterView* console);
@@ -60,6 +63,7 @@ private:
                         void (CMainFrame::*handler)());
     void createToolBar();
     void createStatusBar();
+    void createMeterOverview();
     void rebuildMenus();
     void addFileMenu(bool consoleMenu);
     void addRecentFiles(QMenu* file);
@@ -96,6 +100,8 @@ private:
     CClientBackgroundWnd* m_background = nullptr;
     QToolBar* m_toolBar = nullptr;
     LockIndicators* m_locks = nullptr;
+    MeterOverview* m_meters = nullptr;
+    QDockWidget* m_meterDock = nullptr;
     CDocManagerEx* m_documents = nullptr;
     QHash<int, QAction*> m_commands;
     QPointer<CSplitterView> m_menuConsole;

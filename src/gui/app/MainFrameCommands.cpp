@@ -140,6 +140,12 @@ void CMainFrame::createActions() {
         });
     }
 
+    QAction* meters =
+        addCommand(consolecmd::ID_METER_OVERVIEW, "Meter overview",
+                   "Show every meter the VM77 module has heard\nMeter overview", nullptr);
+    meters->setCheckable(true);
+    meters->setIcon(picture("", "meters"));
+
     commandAction(ID_FILE_NEW)->setIcon(picture("document-new", "new"));
     commandAction(ID_FILE_OPEN)->setIcon(picture("document-open", "open"));
     commandAction(ID_FILE_SAVE)->setIcon(picture("document-save", "save"));
@@ -198,14 +204,16 @@ void CMainFrame::createToolBar() {
 void CMainFrame::updateCommandStates() {
     CSplitterView* console = activeConsole();
     for (int id : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_UNDO,
-                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_FIND, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
-                   ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
+                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_FIND, ID_WINDOW_CASCADE,
+                   ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_NEXT_PANE, ID_PREV_PANE})
         commandAction(id)->setEnabled(console != nullptr);
     commandAction(ID_EDIT_UNDO)->setEnabled(false);
     for (const ConsoleButton& button : CONSOLE_BUTTONS) {
         QAction* own = console ? console->commandAction(button.id) : nullptr;
         commandAction(button.id)->setEnabled(own && own->isEnabled());
     }
+    commandAction(consolecmd::ID_METER_OVERVIEW)
+        ->setEnabled(console && console->family() == ModuleFamily::VM77);
 }
 
 void CMainFrame::rebuildMenus() {
@@ -299,11 +307,12 @@ void CMainFrame::addConsoleMenus(CSplitterView* console) {
         settings->addSeparator();
         settings->addAction(parse);
         settings->addAction(console->commandAction(consolecmd::ID_TEST_SEQUENCE));
+        settings->addAction(commandAction(consolecmd::ID_METER_OVERVIEW));
     }
     settings->addSeparator();
     QMenu* options = settings->addMenu(QStringLiteral("Traffic options"));
-    for (int id : {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS,
-                   consolecmd::ID_SIDE_BY_SIDE})
+    for (int id :
+         {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS, consolecmd::ID_SIDE_BY_SIDE})
         options->addAction(console->commandAction(id));
     settings->addAction(console->commandAction(consolecmd::ID_RECONNECT));
     QMenu* command = menuBar()->addMenu(QStringLiteral("Command"));

@@ -70,6 +70,9 @@ CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
         family, ModuleConsole::Host{*this, *m_status, *this, [this](std::function<void()> task) {
                                         postToConsole(std::move(task));
                                     }});
+    m_console->setMetersListener([this] { Q_EMIT metersChanged(); });
+    m_reconnectTimer.setInterval(500);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, [this] { m_console->retryReconnect(); });
     createActions();
     connect(m_status, &ConsoleStatusLine::paneDoubleClicked, this, [this](int pane) {
         m_console->statusBarDoubleClicked(pane);
@@ -136,10 +139,19 @@ void CSplitterView::createTreePane() {
     m_tree->setRootItem(rootLabel());
 }
 
+// The traffic window, with the find bar under it (hidden until Ctrl+F).
 void CSplitterView::createOutputWindow() {
+    auto* pane = new QWidget(m_right);
+    pane->setObjectName(QStringLiteral("trafficPane"));
+    pane->setMinimumHeight(50);
     m_output =
-        new ColorEditWnd(m_right, OUTPUT_WINDOW_ID, 4, 100, QStringLiteral("Courier New"), true);
-    m_output->setMinimumHeight(50);
+        new ColorEditWnd(pane, OUTPUT_WINDOW_ID, 4, 100, QStringLiteral("Courier New"), true);
+    m_findBar = new TrafficFindBar(*m_output, *m_console, pane);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_output, 1);
+    layout->addWidget(m_findBar);
     m_output->AddCharSpacing(1);
     m_output->SetSelectionBackColour(0x000000);
     m_output->SetReadOnly(true);
@@ -293,6 +305,14 @@ void CSplitterView::addLine(std::string_view text, Colour colour) {
 void CSplitterView::clearOutput() {
     m_output->Reset();
     m_output->viewport()->repaint();
+}
+
+void CSplitterView::waitForPort(bool waiting) {
+    if (waiting)
+        m_reconnectTimer.start();
+    else
+        m_reconnectTimer.stop();
+    updateCommandActions();
 }
 
 void CSplitterView::showError(const std::string& text, const std::string& caption) {

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -66,6 +67,8 @@ public:
 Q_SIGNALS:
     // The enabled or checked state of a command may have changed.
     void commandStatesChanged();
+    // The meter table changed (second family).
+    void metersChanged();
 
 protected:
     CSplitterView(ModuleFamily family, QWidget* parent);
@@ -89,6 +92,7 @@ private:
     bool reloadList(const std::string& path) override;
     void addLine(std::string_view text, Colour colour) override;
     void clearOutput() override;
+    void waitForPort(bool waiting) override;
     // ConsoleDialogs
     void showError(const std::string& text, const std::string& caption) override;
     std::string chooseLogFile() override;
@@ -117,6 +121,7 @@ private:
     CPacketViewDlg* m_composer = nullptr;
     QList<QAction*> m_actions;
     std::function<bool()> m_closeGuard;
+    QTimer m_reconnectTimer;
     bool m_closed = false;
 };
 

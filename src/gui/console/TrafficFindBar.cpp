@@ -4,7 +4,7 @@
 #include "textwnd/ColorEditWnd.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,35 +15,38 @@ namespace tovan {
 TrafficFindBar::TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWidget* parent)
     : QWidget(parent), m_window(window), m_console(console) {
     setObjectName(QStringLiteral("findBar"));
-    auto* layout = new QHBoxLayout(this);
+    // Two rows, so that the bar fits however narrow the console is.
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Find:"), this));
+    layout->setVerticalSpacing(2);
+    layout->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
     m_find = new QLineEdit(this);
     m_find->setObjectName(QStringLiteral("find"));
     m_find->setClearButtonEnabled(true);
-    layout->addWidget(m_find, 2);
+    m_find->setMinimumWidth(60);
+    layout->addWidget(m_find, 0, 1);
     m_bytes = new QCheckBox(QStringLiteral("Bytes"), this);
     m_bytes->setToolTip(QStringLiteral("Read the text as bytes: FE01, FE:01, 0xFE 0x01"));
-    layout->addWidget(m_bytes);
+    layout->addWidget(m_bytes, 0, 2);
     auto* previous = new QToolButton(this);
     previous->setArrowType(Qt::UpArrow);
     previous->setToolTip(QStringLiteral("Previous match (Shift+Enter)"));
     auto* next = new QToolButton(this);
     next->setArrowType(Qt::DownArrow);
     next->setToolTip(QStringLiteral("Next match (Enter)"));
-    layout->addWidget(previous);
-    layout->addWidget(next);
+    layout->addWidget(previous, 0, 3);
+    layout->addWidget(next, 0, 4);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("count"));
-    m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(QStringLiteral("999 of 999")));
-    layout->addWidget(m_count);
-    layout->addSpacing(12);
-    layout->addWidget(new QLabel(QStringLiteral("Filter:"), this));
+    layout->addWidget(m_count, 0, 5);
+    layout->addWidget(new QLabel(QStringLiteral("Filter:"), this), 1, 0);
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("filter"));
     m_filter->setClearButtonEnabled(true);
-    m_filter->setPlaceholderText(QStringLiteral("show only entries holding..."));
-    layout->addWidget(m_filter, 2);
+    m_filter->setMinimumWidth(60);
+    m_filter->setPlaceholderText(QStringLiteral("show only the entries that hold this text"));
+    layout->addWidget(m_filter, 1, 1, 1, 5);
+    layout->setColumnStretch(1, 1);
 
     m_refresh.setSingleShot(true);
     m_refresh.setInterval(100);
@@ -107,8 +110,8 @@ void TrafficFindBar::step(int direction) {
     if (m_matches.empty())
         return;
     const int count = static_cast<int>(m_matches.size());
-    m_current = m_current < 0 ? (direction > 0 ? 0 : count - 1)
-                              : (m_current + direction + count) % count;
+    m_current =
+        m_current < 0 ? (direction > 0 ? 0 : count - 1) : (m_current + direction + count) % count;
     m_window.showMatch(m_matches[static_cast<std::size_t>(m_current)]);
     showCount();
 }
@@ -131,7 +134,9 @@ void TrafficFindBar::showCount() {
     else if (m_matches.empty())
         m_count->setText(QStringLiteral("no match"));
     else if (m_current < 0)
-        m_count->setText(QStringLiteral("%1 matches").arg(m_matches.size()));
+        m_count->setText(m_matches.size() == 1
+                             ? QStringLiteral("1 match")
+                             : QStringLiteral("%1 matches").arg(m_matches.size()));
     else
         m_count->setText(QStringLiteral("%1 of %2").arg(m_current + 1).arg(m_matches.size()));
 }

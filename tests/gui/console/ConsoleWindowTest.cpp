@@ -9,11 +9,14 @@
 #include "console/CVX3xSplitterView.h"
 #include "console/ConsoleCommands.h"
 #include "console/ConsoleStatusLine.h"
+#include "console/TrafficFindBar.h"
 #include "frames/FrameBuilder.h"
+#include "hub/ConsoleMessage.h"
 #include "textwnd/ColorEditWnd.h"
 #include "tree/CControlTreeView.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QSplitter>
 #include <QTest>
@@ -97,8 +100,8 @@ TEST(ConsoleWindow, CommandsFollowThePortAndTheParseSwitch) {
     console.console().setPortSettings(settings);
     open->trigger();
     ASSERT_EQ(hosted.dialogs.shown.size(), 1u);
-    EXPECT_EQ(hosted.dialogs.shown[0].text,
-              "Unable to open ttyTovanNotThere. Please check com settings.");
+    EXPECT_TRUE(hosted.dialogs.shown[0].text.startsWith(
+        "Unable to open ttyTovanNotThere. Please check com settings.\n\nNo such port."));
     EXPECT_EQ(hosted.dialogs.shown[0].caption, "Communication Error");
     EXPECT_EQ(hosted.dialogs.shown[0].icon, DialogService::Icon::Error);
 
@@ -140,4 +143,33 @@ TEST(ConsoleWindow, ReceivedFramesReachTheTrafficWindowAndClearViewEmptiesIt) {
     console.commandAction(consolecmd::ID_CLEAR_VIEW)->trigger();
     EXPECT_EQ(console.outputWindow()->model().lineCount(), 1);
     EXPECT_EQ(hosted.lineText(0), "");
+}
+
+TEST(ConsoleWindow, FindMarksEveryMatchAndTheFilterHidesWithoutLosing) {
+    HostedConsole<CVX3xSplitterView> hosted;
+    CSplitterView& console = *hosted.console;
+    auto receive = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            const auto frame = frame::buildVx31Frame(i % 10 == 0 ? 0xAB : 0x01, 0x02);
+            console.console().deliver(CD_RX_FRAME, frame.data(), frame.size());
+        }
+    };
+    receive(0, 1200);
+    TrafficFindBar& bar = *console.findBar();
+    bar.openFind();
+    EXPECT_TRUE(bar.isVisible());
+    QTest::keyClicks(bar.findField(), "fe 00 ab");
+    // 501 entries of two lines fill the window's 1,000 lines; every tenth holds the bytes.
+    ASSERT_EQ(bar.matches().size(), 50u);
+    EXPECT_EQ(console.outputWindow()->highlights(), bar.matches());
+    EXPECT_EQ(bar.countText(), "50 matches");
+    bar.findNext();
+    EXPECT_EQ(bar.countText(), "1 of 50");
+
+    bar.filterField()->setText("00 AB");
+    EXPECT_EQ(console.outputWindow()->model().lineCount(), 50 * 2 + 1);
+    receive(1200, 1300); // arrives while filtered
+    EXPECT_EQ(console.outputWindow()->model().lineCount(), 60 * 2 + 1);
+    bar.filterField()->clear();
+    EXPECT_GE(console.outputWindow()->model().lineCount(), 1000) << "everything stored is back";
 }

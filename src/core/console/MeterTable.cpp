@@ -1,0 +1,169 @@
+#include "console/MeterTable.h"
+
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <regex>
+
+namespace tovan {
+namespace {
+
+std::string timeText(MeterTable::Time time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string csvField(const std::string& field) {
+    if (field.find_first_of(",\"\n") == std::string::npos)
+        return field;
+    std::string quoted = "\"";
+    for (char c : field)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// Hex text as the codec writes it: pairs of upper-case digits, one space between them.
+bool isHexText(const std::string& text) {
+    if (text.size() < 2 || text.size() % 3 != 2)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (i % 3 == 2 ? c != ' ' : !std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+// Today at the time of day a traffic entry names.
+MeterTable::Time today(int hours, int minutes, int seconds, int milliseconds) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    local.tm_hour = hours;
+    local.tm_min = minutes;
+    local.tm_sec = seconds;
+    local.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&local)) +
+           std::chrono::milliseconds(milliseconds);
+}
+
+} // namespace
+
+double MeterTable::Row::rssiMean() const {
+    return telegrams ? static_cast<double>(rssiSum) / static_cast<double>(telegrams) : 0.0;
+}
+
+double MeterTable::Row::meanIntervalSeconds() const {
+    if (telegrams < 2)
+        return 0.0;
+    return std::chrono::duration<double>(lastSeen - firstSeen).count() /
+           static_cast<double>(telegrams - 1);
+}
+
+void MeterTable::add(const TelegramFields& fields, Time seen) {
+    const Key key{fields.manufacturer, fields.identification, fields.version, fields.deviceType};
+    auto found = m_index.find(key);
+    if (found == m_index.end()) {
+        found = m_index.emplace(key, m_rows.size()).first;
+        Row row;
+        row.firstSeen = seen;
+        row.rssiMin = row.rssiMax = fields.rssiDbm;
+        m_rows.push_back(row);
+    }
+    Row& row = m_rows[found->second];
+    row.meter = fields;
+    ++row.telegrams;
+    row.lastSeen = seen;
+    row.rssiMin = std::min(row.rssiMin, fields.rssiDbm);
+    row.rssiMax = std::max(row.rssiMax, fields.rssiDbm);
+    row.rssiSum += fields.rssiDbm;
+}
+
+void MeterTable::clear() {
+    m_rows.clear();
+    m_index.clear();
+}
+
+const std::vector<std::string>& MeterTable::columnNames() {
+    static const std::vector<std::string> names{
+        "Manufacturer", "Name",      "Identification", "Version",   "Type",
+        "Device",       "Telegrams", "First seen",     "Last seen", "Mean interval (s)",
+        "RSSI last",    "RSSI min",  "RSSI mean",      "RSSI max"};
+    return names;
+}
+
+std::vector<std::string> MeterTable::columnTexts(const Row& row) {
+    return {row.meter.manufacturer,
+            row.meter.manufacturerName,
+            row.meter.identification,
+            row.meter.version,
+            row.meter.deviceType,
+            row.meter.deviceText,
+            std::to_string(row.telegrams),
+            timeText(row.firstSeen),
+            timeText(row.lastSeen),
+            fixed(row.meanIntervalSeconds(), 1),
+            std::to_string(row.meter.rssiDbm),
+            std::to_string(row.rssiMin),
+            fixed(row.rssiMean(), 1),
+            std::to_string(row.rssiMax)};
+}
+
+std::string MeterTable::toCsv() const {
+    std::string csv;
+    auto line = [&csv](const std::vector<std::string>& fields) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            csv += (i ? "," : "") + csvField(fields[i]);
+        csv += "\r\n";
+    };
+    line(columnNames());
+    for (const Row& row : m_rows)
+        line(columnTexts(row));
+    return csv;
+}
+
+std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder) {
+    static const std::regex header(
+        R"(^(\d\d):(\d\d):(\d\d)(?:\.(\d\d\d))?(?: \([^)]*\))?  (RX|TX):\s*$)");
+    std::size_t found = 0;
+    bool haveTime = false;
+    Time time;
+    std::string line;
+    while (std::getline(text, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::smatch parts;
+        if (std::regex_match(line, parts, header)) {
+            haveTime = parts[5] == "RX";
+            if (haveTime)
+                time = today(std::stoi(parts[1]), std::stoi(parts[2]), std::stoi(parts[3]),
+                             parts[4].matched ? std::stoi(parts[4]) : 0);
+            continue;
+        }
+        // The frame line starts with a space; characters may stand beside the bytes.
+        std::string hex = line.substr(line.find_first_not_of(' ') == std::string::npos
+                                          ? line.size()
+                                          : line.find_first_not_of(' '));
+        hex = hex.substr(0, hex.find("  "));
+        TelegramFields fields;
+        if (haveTime && isHexText(hex) && decoder.IsTelegram(hex) &&
+            decoder.DecodeFields(hex, fields)) {
+            add(fields, time);
+            haveTime = false;
+            ++found;
+        }
+    }
+    return found;
+}
+
+} // namespace tovan

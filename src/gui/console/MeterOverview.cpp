@@ -1,0 +1,152 @@
+#include "console/MeterOverview.h"
+
+#include "console/CSplitterView.h"
+#include "console/MeterTable.h"
+#include "console/TrafficFindBar.h"
+#include "shared/DialogService.h"
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tovan {
+namespace {
+
+constexpr int IDENTIFICATION_COLUMN = 2;
+// Columns holding numbers: telegrams, mean interval, the four RSSI values.
+bool isNumberColumn(int column) {
+    return column == 6 || column >= 9;
+}
+
+} // namespace
+
+void MeterTableModel::setTable(const MeterTable* table) {
+    beginResetModel();
+    m_table = table;
+    endResetModel();
+}
+
+void MeterTableModel::refresh() {
+    beginResetModel();
+    endResetModel();
+}
+
+int MeterTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_table ? 0 : static_cast<int>(m_table->rows().size());
+}
+
+int MeterTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(MeterTable::columnNames().size());
+}
+
+QVariant MeterTableModel::data(const QModelIndex& index, int role) const {
+    if (!m_table || !index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role != Qt::DisplayRole && role != SORT_ROLE && role != Qt::TextAlignmentRole)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return isNumberColumn(index.column()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                              : QVariant();
+    const auto& row = m_table->rows()[static_cast<std::size_t>(index.row())];
+    const QString text = QString::fromStdString(MeterTable::columnTexts(row)[index.column()]);
+    if (role == SORT_ROLE && isNumberColumn(index.column()))
+        return text.toDouble();
+    return text;
+}
+
+QVariant MeterTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return QString::fromStdString(MeterTable::columnNames()[static_cast<std::size_t>(section)]);
+}
+
+MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("meterOverview"));
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(&m_model);
+    m_sorted->setSortRole(MeterTableModel::SORT_ROLE);
+    m_view = new QTableView(this);
+    m_view->setModel(m_sorted);
+    m_view->setSortingEnabled(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->verticalHeader()->hide();
+    m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_view->setToolTip(QStringLiteral("Double-click a meter to see only its telegrams"));
+    m_summary = new QLabel(this);
+    auto* exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_summary, 1);
+    bottom->addWidget(exportButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_view, 1);
+    layout->addLayout(bottom);
+
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(250);
+    connect(&m_refresh, &QTimer::timeout, this, &MeterOverview::refresh);
+    connect(exportButton, &QPushButton::clicked, this, &MeterOverview::exportCsv);
+    connect(m_view, &QTableView::doubleClicked, this, &MeterOverview::filterToRow);
+    refresh();
+}
+
+void MeterOverview::setConsole(CSplitterView* console) {
+    if (m_console == console)
+        return;
+    if (m_console)
+        disconnect(m_console, nullptr, this, nullptr);
+    m_console = console && console->family() == ModuleFamily::VM77 ? console : nullptr;
+    m_model.setTable(m_console ? &m_console->console().meters() : nullptr);
+    if (m_console) {
+        connect(m_console, &CSplitterView::metersChanged, this, &MeterOverview::scheduleRefresh);
+        connect(m_console, &QObject::destroyed, this, [this] { setConsole(nullptr); });
+    }
+    refresh();
+}
+
+void MeterOverview::scheduleRefresh() {
+    if (!m_refresh.isActive())
+        m_refresh.start();
+}
+
+void MeterOverview::refresh() {
+    m_model.refresh();
+    if (!m_console)
+        m_summary->setText(QStringLiteral("Meters are listed for a VM77 console."));
+    else
+        m_summary->setText(QStringLiteral("%1 meter(s) since %2 opened or was cleared")
+                               .arg(m_model.rowCount())
+                               .arg(m_console->windowTitle()));
+}
+
+void MeterOverview::filterToRow(const QModelIndex& index) {
+    if (!m_console || !index.isValid())
+        return;
+    const QModelIndex id = m_sorted->index(index.row(), IDENTIFICATION_COLUMN);
+    m_console->findBar()->setFilterText(id.data().toString());
+}
+
+void MeterOverview::exportCsv() {
+    if (!m_console)
+        return;
+    const QString path =
+        dialogs().saveFileName(this, QStringLiteral("Export meters"), QStringLiteral("csv"),
+                               QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    const QByteArray csv = QByteArray::fromStdString(m_console->console().meters().toCsv());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
+        dialogs().messageBox(this,
+                             QStringLiteral("Unable to write %1: %2").arg(path, file.errorString()),
+                             QStringLiteral("Export meters"), DialogService::Icon::Error,
+                             DialogService::Buttons::Ok);
+}
+
+} // namespace tovan

@@ -1,0 +1,65 @@
+// tovan-tool meters: the meter overview of a VM77 console, from traffic text (a console's log,
+// what tovan-tool monitor printed) or from a live port.
+#include "Commands.h"
+#include "InputFile.h"
+#include "MonitorOptions.h"
+#include "console/CTelegramDecoder.h"
+#include "console/MeterTable.h"
+
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+namespace tovan::tool {
+namespace {
+
+void printTable(const MeterTable& table, bool csv) {
+    if (csv) {
+        std::cout << table.toCsv();
+        return;
+    }
+    std::vector<std::vector<std::string>> lines{MeterTable::columnNames()};
+    for (const MeterTable::Row& row : table.rows())
+        lines.push_back(MeterTable::columnTexts(row));
+    std::vector<std::size_t> widths(lines.front().size(), 0);
+    for (const auto& line : lines)
+        for (std::size_t i = 0; i < line.size(); ++i)
+            widths[i] = std::max(widths[i], line[i].size());
+    for (const auto& line : lines) {
+        std::string text;
+        for (std::size_t i = 0; i < line.size(); ++i)
+            text +=
+                line[i] + (i + 1 < line.size() ? std::string(widths[i] - line[i].size() + 2, ' ')
+                                               : std::string());
+        std::cout << text << '\n';
+    }
+}
+
+} // namespace
+
+int runMeters(const MetersOptions& options) {
+    MeterTable table;
+    if (options.live) {
+        MonitorOptions monitor = options.monitor;
+        monitor.meters = &table;
+        const int status = runMonitor(monitor);
+        printTable(table, options.csv);
+        return status;
+    }
+    const CTelegramDecoder decoder;
+    bool failed = false;
+    for (const std::string& name :
+         options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
+        std::string content;
+        if (!readWhole(name, content)) {
+            failed = true;
+            continue;
+        }
+        std::istringstream text(content);
+        table.readTrafficText(text, decoder);
+    }
+    printTable(table, options.csv);
+    return failed ? EXIT_FAILED : 0;
+}
+
+} // namespace tovan::tool
