@@ -12,11 +12,13 @@
 #include "app/InstanceChannel.h"
 #include "app/WorkbenchCommandLine.h"
 #include "console/CSplitterView.h"
+#include "composer/CPacketViewDlg.h"
 #include "console/ConsoleCommands.h"
 #include "textwnd/ColorEditWnd.h"
 #include "tree/CControlTreeView.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QSettings>
 #include <QSignalSpy>
@@ -289,5 +291,40 @@ TEST_F(AppShell, ANewConsoleDecodesTelegramsFromASimulatedModule) {
         return false;
     };
     EXPECT_TRUE(QTest::qWaitFor(decodedShown, 10000));
+    simulator.stop(SIGTERM);
+}
+
+// The README's walk-through: the sample list opened, a command selected and transmitted, the
+// simulated module's answer shown.
+TEST_F(AppShell, TheSampleListTalksToASimulatedModule) {
+    ChildProcess simulator({TOVAN_MODSIM_PATH, "--family", "vm77", "--telegram-ms", "0"},
+                           std::vector<std::string>{"XDG_RUNTIME_DIR=" + dir.path()});
+    std::string announced;
+    ASSERT_TRUE(simulator.readLine(announced));
+    const std::string sample = dir.path("vm77-sample.tcs");
+    ASSERT_EQ(std::system(("cp " TOVAN_SOURCE_DIR "/res/examples/vm77-sample.tcs " + sample).c_str()),
+              0);
+    dialogs.fileNames.push_back(q(sample));
+    frame().commandAction(57601)->trigger(); // File Open
+    CSplitterView* console = frame().activeConsole();
+    ASSERT_NE(console, nullptr);
+    EXPECT_EQ(console->family(), ModuleFamily::VM77);
+    PortSettings settings = console->console().state().port;
+    settings.portName = "SIM-VM77-1";
+    console->console().setPortSettings(settings);
+    frame().commandAction(consolecmd::ID_OPEN_PORT)->trigger();
+    ASSERT_TRUE(console->console().portOpen());
+
+    const auto found = console->tree()->findItems("Read firmware version",
+                                                  Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    console->tree()->setCurrentItem(found.front());
+    auto* transmit = console->composer()->findChild<QPushButton*>("1016");
+    ASSERT_NE(transmit, nullptr);
+    ASSERT_TRUE(transmit->isEnabled());
+    transmit->click();
+    const LineStore& lines = console->outputWindow()->model().store();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lines.text(2) == " FF 81 00 7E"; }, 5000));
+    EXPECT_EQ(lines.text(4), " FF 01 00 FE");
     simulator.stop(SIGTERM);
 }
