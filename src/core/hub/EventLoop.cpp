@@ -21,11 +21,13 @@ bool EventLoop::runOne(std::unique_lock<std::mutex>& lock) {
     return true;
 }
 
+// The deadline holds also while tasks keep coming: a flood of frames must not keep the caller
+// (a test's wait, tovan-tool's --seconds) from ever getting control back.
 void EventLoop::runFor(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock<std::mutex> lock(m_mutex);
     m_quit = false;
-    while (!m_quit) {
+    while (!m_quit && std::chrono::steady_clock::now() < deadline) {
         if (runOne(lock))
             continue;
         if (m_wake.wait_until(lock, deadline) == std::cv_status::timeout && m_tasks.empty())

@@ -15,7 +15,8 @@ public:
     // Queues a task. Callable from any thread.
     void post(std::function<void()> task);
 
-    // Runs queued tasks (and those they queue) until quit() or until `timeout` has passed.
+    // Runs queued tasks (and those they queue) until quit() or until `timeout` has passed,
+    // also while tasks keep coming.
     void runFor(std::chrono::milliseconds timeout);
 
     // Runs queued tasks until quit().
