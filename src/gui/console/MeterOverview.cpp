@@ -105,7 +105,12 @@ void MeterOverview::setConsole(CSplitterView* console) {
     m_model.setTable(m_console ? &m_console->console().meters() : nullptr);
     if (m_console) {
         connect(m_console, &CSplitterView::metersChanged, this, &MeterOverview::scheduleRefresh);
-        connect(m_console, &QObject::destroyed, this, [this] { setConsole(nullptr); });
+        // Only the object is left by now: nothing of the console may be touched.
+        connect(m_console, &QObject::destroyed, this, [this] {
+            m_model.setTable(nullptr);
+            m_console.clear();
+            refresh();
+        });
     }
     refresh();
 }
