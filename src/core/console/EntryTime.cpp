@@ -33,12 +33,18 @@ std::string EntryClock::next() {
     return next(std::chrono::system_clock::now(), std::chrono::steady_clock::now());
 }
 
-std::string EntryClock::arrivedAt(std::chrono::steady_clock::time_point arrival) {
+std::chrono::system_clock::time_point wallTimeOf(std::chrono::steady_clock::time_point arrival) {
     using namespace std::chrono;
     const auto now = steady_clock::now();
     const auto arrived = arrival == steady_clock::time_point{} ? now : arrival;
-    return next(system_clock::now() - duration_cast<system_clock::duration>(now - arrived),
-                arrived);
+    return system_clock::now() - duration_cast<system_clock::duration>(now - arrived);
+}
+
+std::string EntryClock::arrivedAt(std::chrono::steady_clock::time_point arrival) {
+    const auto arrived = arrival == std::chrono::steady_clock::time_point{}
+                             ? std::chrono::steady_clock::now()
+                             : arrival;
+    return next(wallTimeOf(arrived), arrived);
 }
 
 std::string EntryClock::next(std::chrono::system_clock::time_point wall,

@@ -9,6 +9,9 @@ namespace tovan::traffic {
 // hh:mm:ss.mmm, the local time of day to the millisecond.
 std::string formatTimeOfDayMs(std::chrono::system_clock::time_point time);
 
+// The wall-clock time of bytes a reader read at `arrival` on the steady clock (its epoch: now).
+std::chrono::system_clock::time_point wallTimeOf(std::chrono::steady_clock::time_point arrival);
+
 // The time between two entries: "+15 ms" below a second, "+1.234 s" from there on.
 std::string formatInterval(std::chrono::steady_clock::duration interval);
 

@@ -102,21 +102,46 @@ const std::vector<std::string>& MeterTable::columnNames() {
     return names;
 }
 
+std::string MeterTable::columnText(const Row& row, std::size_t column) {
+    switch (column) {
+    case 0:
+        return row.meter.manufacturer;
+    case 1:
+        return row.meter.manufacturerName;
+    case 2:
+        return row.meter.identification;
+    case 3:
+        return row.meter.version;
+    case 4:
+        return row.meter.deviceType;
+    case 5:
+        return row.meter.deviceText;
+    case 6:
+        return std::to_string(row.telegrams);
+    case 7:
+        return timeText(row.firstSeen);
+    case 8:
+        return timeText(row.lastSeen);
+    case 9:
+        return fixed(row.meanIntervalSeconds(), 1);
+    case 10:
+        return std::to_string(row.meter.rssiDbm);
+    case 11:
+        return std::to_string(row.rssiMin);
+    case 12:
+        return fixed(row.rssiMean(), 1);
+    case 13:
+        return std::to_string(row.rssiMax);
+    default:
+        return {};
+    }
+}
+
 std::vector<std::string> MeterTable::columnTexts(const Row& row) {
-    return {row.meter.manufacturer,
-            row.meter.manufacturerName,
-            row.meter.identification,
-            row.meter.version,
-            row.meter.deviceType,
-            row.meter.deviceText,
-            std::to_string(row.telegrams),
-            timeText(row.firstSeen),
-            timeText(row.lastSeen),
-            fixed(row.meanIntervalSeconds(), 1),
-            std::to_string(row.meter.rssiDbm),
-            std::to_string(row.rssiMin),
-            fixed(row.rssiMean(), 1),
-            std::to_string(row.rssiMax)};
+    std::vector<std::string> texts;
+    for (std::size_t column = 0; column < columnNames().size(); ++column)
+        texts.push_back(columnText(row, column));
+    return texts;
 }
 
 std::string MeterTable::toCsv() const {

@@ -52,6 +52,8 @@ public:
     static const std::vector<std::string>& columnNames();
     // One row as the overview shows it, a text per column.
     static std::vector<std::string> columnTexts(const Row& row);
+    // The text of one column of a row.
+    static std::string columnText(const Row& row, std::size_t column);
 
 private:
     using Key = std::tuple<std::string, std::string, std::string, std::string>;

@@ -119,8 +119,6 @@ private:
     void showTransmitted(const std::uint8_t* bytes, std::size_t length);
     void showDiscarded(const std::uint8_t* payload, std::size_t length);
     void countMeter(std::string_view hex);
-    // When the bytes of the message being handled were read, on the wall clock.
-    MeterTable::Time arrivalTime() const;
     void portLost(std::uint8_t slot);
     bool openPortAs(const std::string& deviceName);
     std::string openFailureText() const;

@@ -46,20 +46,13 @@ std::string ModuleConsole::charactersOf(const std::uint8_t* bytes, std::size_t l
     return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
 }
 
-MeterTable::Time ModuleConsole::arrivalTime() const {
-    using namespace std::chrono;
-    const auto now = steady_clock::now();
-    const auto arrived = m_arrival == steady_clock::time_point{} ? now : m_arrival;
-    return system_clock::now() - duration_cast<system_clock::duration>(now - arrived);
-}
-
 // Every telegram counts for the meter overview, whether or not parsing is on.
 void ModuleConsole::countMeter(std::string_view hex) {
     TelegramFields fields;
     if (m_family != ModuleFamily::VM77 || !m_decoder.IsTelegram(hex) ||
         !m_decoder.DecodeFields(hex, fields))
         return;
-    m_meters.add(fields, arrivalTime());
+    m_meters.add(fields, traffic::wallTimeOf(m_arrival));
     if (m_metersChanged)
         m_metersChanged();
 }

@@ -53,7 +53,8 @@ QVariant MeterTableModel::data(const QModelIndex& index, int role) const {
         return isNumberColumn(index.column()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                               : QVariant();
     const auto& row = m_table->rows()[static_cast<std::size_t>(index.row())];
-    const QString text = QString::fromStdString(MeterTable::columnTexts(row)[index.column()]);
+    const QString text = QString::fromStdString(
+        MeterTable::columnText(row, static_cast<std::size_t>(index.column())));
     if (role == SORT_ROLE && isNumberColumn(index.column()))
         return text.toDouble();
     return text;
