@@ -1,8 +1,8 @@
 // Time to save and to load a command list of 10,000 commands in 500 folders.
-#include "tree/CommandListHeader.h"
-#include "tree/CommandListIO.h"
-#include "tree/CommandStore.h"
-#include "tree/MemoryCommandTree.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandListIO.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/MemoryCommandTree.h"
 
 #include <algorithm>
 #include <chrono>

@@ -7,15 +7,15 @@
 // memory.
 //
 //   bench_console_flood [vx31 frames] [vm77 telegrams] [paced seconds]
-#include "console/CSplitterView.h"
-#include "console/CSplitterViewVM77.h"
-#include "console/CVX3xSplitterView.h"
-#include "console/ConsoleCommands.h"
-#include "console/MeterOverview.h"
-#include "console/TestTelegrams.h"
-#include "frames/FrameBuilder.h"
-#include "frames/HexInput.h"
-#include "shared/DialogService.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/console/CSplitterViewVM77.h"
+#include "gui/console/CVX3xSplitterView.h"
+#include "core/console/ConsoleCommands.h"
+#include "gui/console/MeterOverview.h"
+#include "core/wmbus/TestTelegrams.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/frames/HexInput.h"
+#include "gui/shared/DialogService.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -189,7 +189,7 @@ Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
     if (setup.insight) {
         core.runCommand(consolecmd::ID_SHOW_DISCARDED);
         core.runCommand(consolecmd::ID_MILLISECONDS);
-        core.setFilter("7");
+        core.traffic().setFilter("7");
         meters.setConsole(console);
         meters.show();
     }
@@ -218,7 +218,7 @@ Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
     auto lastMove = Clock::now();
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        const std::uint64_t shown = core.receivedCount();
+        const std::uint64_t shown = core.traffic().receivedCount();
         if (shown != lastShown) {
             lastShown = shown;
             lastMove = Clock::now();
@@ -230,7 +230,7 @@ Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
     QApplication::exec();
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     figures.cpu = cpuSeconds() - cpuBefore;
-    figures.shown = core.receivedCount();
+    figures.shown = core.traffic().receivedCount();
     figures.peakMegabytes = peakMegabytes();
     ::kill(module, SIGKILL);
     ::waitpid(module, nullptr, 0);

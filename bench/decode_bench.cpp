@@ -1,7 +1,7 @@
 // Telegrams per second through CTelegramDecoder::Decode with the shipped manufacturer table,
 // and proof that an edit of "mbus.cfg" shows in the very next decode.
-#include "console/CTelegramDecoder.h"
-#include "console/TestTelegrams.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/TestTelegrams.h"
 
 #include <chrono>
 #include <cstdio>

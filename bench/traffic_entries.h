@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/TrafficText.h"
-#include "frames/CHexCodec.h"
+#include "core/console/TrafficText.h"
+#include "core/frames/CHexCodec.h"
 
 #include <cstdint>
 #include <cstdio>

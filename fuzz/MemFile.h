@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FuzzCheck.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,15 +1,15 @@
 // Command-list files (.tcs) from anyone: the header readers, the checker, the loader with its
 // notices, and a save of whatever was loaded. A list whose labels all survive saving must read
 // back as it was, and a list the workbench writes whole must pass the check.
-#include "FuzzCheck.h"
-#include "MemFile.h"
-#include "frames/CHexCodec.h"
-#include "tree/CommandListHeader.h"
-#include "tree/CommandListIO.h"
-#include "tree/CommandStore.h"
-#include "tree/Labels.h"
-#include "tree/ListCheck.h"
-#include "tree/MemoryCommandTree.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/MemFile.h"
+#include "core/frames/CHexCodec.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandListIO.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/Labels.h"
+#include "core/tree/ListCheck.h"
+#include "core/tree/MemoryCommandTree.h"
 
 #include <set>
 #include <string>

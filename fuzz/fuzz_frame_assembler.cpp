@@ -4,9 +4,9 @@
 // starting clock (so the millisecond clock may wrap), then pairs of (byte, milliseconds since
 // the byte before). The same pairs also make a stream of well-formed frames, every one of
 // which must be received whole. With discard reports on, every byte is in a frame or a report.
-#include "FuzzCheck.h"
-#include "frames/FrameLayout.h"
-#include "serial/FrameAssembler.h"
+#include "fuzz/FuzzCheck.h"
+#include "core/frames/FrameLayout.h"
+#include "core/serial/FrameAssembler.h"
 
 #include <cstring>
 #include <functional>

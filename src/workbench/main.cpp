@@ -1,9 +1,9 @@
 // The workbench. A plain path on the command line opens nothing (the application starts with
 // an empty window); `--open FILE...` opens files as documents, handing them to the workbench
 // this user already runs when there is one.
-#include "app/CTOVANStudioApp.h"
-#include "app/InstanceChannel.h"
-#include "app/WorkbenchCommandLine.h"
+#include "gui/app/CTOVANStudioApp.h"
+#include "gui/app/InstanceChannel.h"
+#include "gui/app/WorkbenchCommandLine.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "ConsoleHarness.h"
+#include "tests/support/ConsoleHarness.h"
 
 #include <fstream>
 #include <regex>
@@ -15,7 +15,7 @@ ConsoleHarness::ConsoleHarness(ModuleFamily family, SerialChannel* channel) {
         family,
         ModuleConsole::Host{*this, *this, *this,
                             [this](std::function<void()> task) { loop.post(std::move(task)); }},
-        channel);
+        channel ? *channel : SerialChannel::forFamily(family));
     m_console->initStatusLine();
     m_console->showBanner();
 }

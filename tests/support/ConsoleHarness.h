@@ -1,8 +1,8 @@
 #pragma once
 
-#include "console/ConsoleHost.h"
-#include "console/ModuleConsole.h"
-#include "hub/EventLoop.h"
+#include "core/console/ConsoleHost.h"
+#include "core/console/ModuleConsole.h"
+#include "core/hub/EventLoop.h"
 
 #include <array>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "RecordingDialogs.h"
+#include "tests/support/RecordingDialogs.h"
 
 #include <QPrinter>
 

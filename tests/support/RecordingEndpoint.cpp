@@ -1,4 +1,4 @@
-#include "RecordingEndpoint.h"
+#include "tests/support/RecordingEndpoint.h"
 
 namespace tovan::test {
 

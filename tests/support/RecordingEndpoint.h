@@ -1,7 +1,7 @@
 #pragma once
 
-#include "hub/EventLoop.h"
-#include "hub/OwnerEndpoint.h"
+#include "core/hub/EventLoop.h"
+#include "core/hub/OwnerEndpoint.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ToolProcess.h"
+#include "tests/tools/ToolProcess.h"
 
 #include <csignal>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChildProcess.h"
-#include "ScratchDir.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchDir.h"
 
 #include <memory>
 #include <string>

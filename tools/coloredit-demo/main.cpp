@@ -5,12 +5,12 @@
 //
 // --screenshot saves the window as a PNG once it is shown and quits; --flood keeps adding
 // received frames as fast as the event loop allows; --editable lets you type.
-#include "console/CTelegramDecoder.h"
-#include "console/TestTelegrams.h"
-#include "console/TrafficText.h"
-#include "shared/AppTexts.h"
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/TestTelegrams.h"
+#include "core/console/TrafficText.h"
+#include "gui/shared/AppTexts.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

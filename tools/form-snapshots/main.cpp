@@ -1,11 +1,11 @@
 // Renders the composer forms, the COM settings dialog and a command tree into PNG files, so
 // their look can be checked without a console around them: form-snapshots <directory>.
-#include "composer/CVM77PacketViewDlg.h"
-#include "composer/CVX3xPacketViewDlg.h"
-#include "serial/CComSettingsDlg.h"
-#include "tree/CControlTreeView.h"
-#include "tree/CommandListHeader.h"
-#include "tree/TreeImages.h"
+#include "gui/composer/CVM77PacketViewDlg.h"
+#include "gui/composer/CVX3xPacketViewDlg.h"
+#include "gui/serial/CComSettingsDlg.h"
+#include "gui/tree/CControlTreeView.h"
+#include "core/tree/CommandListHeader.h"
+#include "gui/tree/TreeImages.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "FaultInjector.h"
+#include "tools/modsim/FaultInjector.h"
 
 namespace tovan::modsim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReplyRules.h"
+#include "tools/modsim/ReplyRules.h"
 
 #include <chrono>
 #include <deque>

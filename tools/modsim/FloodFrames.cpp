@@ -1,6 +1,6 @@
-#include "FloodFrames.h"
+#include "tools/modsim/FloodFrames.h"
 
-#include "frames/FrameBuilder.h"
+#include "core/frames/FrameBuilder.h"
 
 namespace tovan::modsim {
 

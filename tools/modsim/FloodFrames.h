@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReplyRules.h"
-#include "frames/ModuleFamily.h"
+#include "tools/modsim/ReplyRules.h"
+#include "core/frames/ModuleFamily.h"
 
 namespace tovan::modsim {
 

@@ -1,6 +1,6 @@
-#include "ReplyRules.h"
+#include "tools/modsim/ReplyRules.h"
 
-#include "frames/HexInput.h"
+#include "core/frames/HexInput.h"
 
 #include <cerrno>
 #include <cstring>

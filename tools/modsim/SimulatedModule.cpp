@@ -1,10 +1,10 @@
-#include "SimulatedModule.h"
+#include "tools/modsim/SimulatedModule.h"
 
-#include "FloodFrames.h"
-#include "TelegramSet.h"
-#include "frames/FrameBuilder.h"
-#include "frames/FrameLayout.h"
-#include "serial/LineTime.h"
+#include "tools/modsim/FloodFrames.h"
+#include "tools/modsim/TelegramSet.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/frames/FrameLayout.h"
+#include "core/serial/LineTime.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FaultInjector.h"
-#include "ReplyRules.h"
-#include "frames/ModuleFamily.h"
-#include "serial/FrameAssembler.h"
+#include "tools/modsim/FaultInjector.h"
+#include "tools/modsim/ReplyRules.h"
+#include "core/frames/ModuleFamily.h"
+#include "core/serial/FrameAssembler.h"
 
 #include <memory>
 #include <poll.h>

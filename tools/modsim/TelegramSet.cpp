@@ -1,7 +1,7 @@
-#include "TelegramSet.h"
+#include "tools/modsim/TelegramSet.h"
 
-#include "console/TestTelegrams.h"
-#include "frames/CHexCodec.h"
+#include "core/wmbus/TestTelegrams.h"
+#include "core/frames/CHexCodec.h"
 
 namespace tovan::modsim {
 namespace {

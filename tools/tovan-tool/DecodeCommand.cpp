@@ -1,10 +1,10 @@
-#include "Commands.h"
-#include "InputFile.h"
-#include "TerminalText.h"
-#include "console/CTelegramDecoder.h"
-#include "frames/CHexCodec.h"
-#include "frames/FrameLayout.h"
-#include "frames/HexInput.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/TerminalText.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "core/frames/CHexCodec.h"
+#include "core/frames/FrameLayout.h"
+#include "core/frames/HexInput.h"
 
 #include <algorithm>
 #include <iostream>

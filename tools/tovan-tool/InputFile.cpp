@@ -1,4 +1,4 @@
-#include "InputFile.h"
+#include "tools/tovan-tool/InputFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "Commands.h"
-#include "InputFile.h"
-#include "TerminalText.h"
-#include "tree/CommandListHeader.h"
-#include "tree/CommandListIO.h"
-#include "tree/CommandStore.h"
-#include "tree/ListCheck.h"
-#include "tree/MemoryCommandTree.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/TerminalText.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandListIO.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/ListCheck.h"
+#include "core/tree/MemoryCommandTree.h"
 
 #include <cerrno>
 #include <cstring>

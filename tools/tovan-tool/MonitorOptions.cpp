@@ -1,8 +1,8 @@
-#include "MonitorOptions.h"
+#include "tools/tovan-tool/MonitorOptions.h"
 
-#include "frames/CHexCodec.h"
-#include "frames/FrameLayout.h"
-#include "frames/HexInput.h"
+#include "core/frames/CHexCodec.h"
+#include "core/frames/FrameLayout.h"
+#include "core/frames/HexInput.h"
 
 namespace tovan::tool {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frames/ModuleFamily.h"
-#include "serial/PortSettings.h"
+#include "core/frames/ModuleFamily.h"
+#include "core/serial/PortSettings.h"
 
 #include <cstdint>
 #include <optional>

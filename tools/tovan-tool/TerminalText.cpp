@@ -1,6 +1,6 @@
-#include "TerminalText.h"
+#include "tools/tovan-tool/TerminalText.h"
 
-#include "tree/Labels.h"
+#include "core/tree/Labels.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // tovan-tool: the workbench's telegram decoder, command lists, ports and a console without a
 // window, on the command line.
-#include "Commands.h"
-#include "MonitorOptions.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/MonitorOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>

@@ -1,6 +1,6 @@
-#include "composer/ComposerLoad.h"
+#include "core/composer/ComposerLoad.h"
 
-#include "composer/ComposerRules.h"
+#include "core/composer/ComposerRules.h"
 
 namespace tovan::composer {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composer/ComposerTypes.h"
+#include "core/composer/ComposerTypes.h"
 
 #include <string>
 #include <string_view>

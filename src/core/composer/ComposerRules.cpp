@@ -1,6 +1,6 @@
-#include "composer/ComposerRules.h"
+#include "core/composer/ComposerRules.h"
 
-#include "frames/CHexCodec.h"
+#include "core/frames/CHexCodec.h"
 
 #include <climits>
 

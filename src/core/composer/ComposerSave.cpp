@@ -1,8 +1,8 @@
-#include "composer/ComposerSave.h"
+#include "core/composer/ComposerSave.h"
 
-#include "composer/ComposerRules.h"
-#include "frames/CHexCodec.h"
-#include "frames/FrameLayout.h"
+#include "core/composer/ComposerRules.h"
+#include "core/frames/CHexCodec.h"
+#include "core/frames/FrameLayout.h"
 
 #include <array>
 

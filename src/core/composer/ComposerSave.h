@@ -1,7 +1,7 @@
 #pragma once
 
-#include "composer/ComposerTexts.h"
-#include "composer/ComposerTypes.h"
+#include "core/composer/ComposerTexts.h"
+#include "core/composer/ComposerTypes.h"
 
 #include <optional>
 #include <string>

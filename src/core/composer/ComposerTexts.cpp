@@ -1,4 +1,4 @@
-#include "composer/ComposerTexts.h"
+#include "core/composer/ComposerTexts.h"
 
 namespace tovan::composer {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frames/ModuleFamily.h"
+#include "core/frames/ModuleFamily.h"
 
 #include <cstddef>
 #include <string>

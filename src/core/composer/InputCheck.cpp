@@ -1,6 +1,6 @@
-#include "composer/InputCheck.h"
+#include "core/composer/InputCheck.h"
 
-#include "frames/CHexCodec.h"
+#include "core/frames/CHexCodec.h"
 
 namespace tovan::composer {
 namespace {

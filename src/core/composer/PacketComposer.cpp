@@ -1,10 +1,10 @@
-#include "composer/PacketComposer.h"
+#include "core/composer/PacketComposer.h"
 
-#include "composer/ComposerLoad.h"
-#include "composer/ComposerRules.h"
-#include "composer/ComposerSave.h"
-#include "hub/ConsoleMessage.h"
-#include "hub/OwnerEndpoint.h"
+#include "core/composer/ComposerLoad.h"
+#include "core/composer/ComposerRules.h"
+#include "core/composer/ComposerSave.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/hub/OwnerEndpoint.h"
 
 namespace tovan::composer {
 

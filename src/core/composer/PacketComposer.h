@@ -1,9 +1,9 @@
 #pragma once
 
-#include "composer/ComposerTexts.h"
-#include "composer/ComposerTypes.h"
-#include "composer/InputCheck.h"
-#include "frames/CHexCodec.h"
+#include "core/composer/ComposerTexts.h"
+#include "core/composer/ComposerTypes.h"
+#include "core/composer/InputCheck.h"
+#include "core/frames/CHexCodec.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "console/CommunicationLog.h"
+#include "core/console/CommunicationLog.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/PortSettings.h"
-#include "textwnd/TextPos.h"
+#include "core/serial/PortSettings.h"
+#include "core/textwnd/TextPos.h"
 
 #include <cstdint>
 #include <functional>

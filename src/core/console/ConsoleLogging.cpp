@@ -1,4 +1,4 @@
-#include "console/ConsoleLogging.h"
+#include "core/console/ConsoleLogging.h"
 
 #include <cstring>
 

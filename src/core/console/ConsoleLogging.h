@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/CommunicationLog.h"
-#include "console/ConsoleHost.h"
+#include "core/console/CommunicationLog.h"
+#include "core/console/ConsoleHost.h"
 
 #include <memory>
 #include <string>

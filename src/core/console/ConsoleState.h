@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/PortSettings.h"
-#include "serial/SerialChannel.h"
+#include "core/serial/PortSettings.h"
+#include "core/serial/SerialChannel.h"
 
 #include <cstdint>
 #include <string>

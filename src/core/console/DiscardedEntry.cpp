@@ -1,7 +1,7 @@
-#include "console/DiscardedEntry.h"
+#include "core/console/DiscardedEntry.h"
 
-#include "frames/CHexCodec.h"
-#include "serial/DiscardReason.h"
+#include "core/frames/CHexCodec.h"
+#include "core/serial/DiscardReason.h"
 
 namespace tovan::traffic {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/TrafficText.h"
+#include "core/console/TrafficText.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "console/EntryTime.h"
+#include "core/console/EntryTime.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,11 +1,12 @@
-#include "console/ModuleConsole.h"
+#include "core/console/ModuleConsole.h"
 
-#include "console/ConsoleCommands.h"
-#include "hub/ConsoleMessage.h"
-#include "serial/OpenFailure.h"
-#include "serial/SerialChannel.h"
-#include "tree/CommandListHeader.h"
-#include "tree/FileReplace.h"
+#include "core/console/CommandStates.h"
+#include "core/console/ConsoleCommands.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/OpenFailure.h"
+#include "core/serial/SerialChannel.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/FileReplace.h"
 
 #include <cstring>
 
@@ -23,10 +24,10 @@ std::string_view textOf(const std::uint8_t* bytes, std::size_t length) {
 
 } // namespace
 
-ModuleConsole::ModuleConsole(ModuleFamily family, Host host, SerialChannel* channel)
-    : m_family(family), m_host(std::move(host)),
-      m_channel(channel ? *channel : SerialChannel::forFamily(family)),
-      m_logging(m_host.status, m_host.dialogs, m_host.post) {
+ModuleConsole::ModuleConsole(ModuleFamily family, Host host, SerialChannel& channel)
+    : m_family(family), m_host(std::move(host)), m_channel(channel),
+      m_logging(m_host.status, m_host.dialogs, m_host.post),
+      m_traffic(family, m_state, m_host.panes, m_logging) {
     m_state.port = PortSettings::forFamily(family);
 }
 
@@ -43,9 +44,7 @@ void ModuleConsole::initStatusLine() {
 }
 
 void ModuleConsole::showBanner() {
-    traffic::Entry banner;
-    banner.parts.push_back({std::string(traffic::BANNER), traffic::BANNER_COLOUR});
-    showEntry(std::move(banner));
+    m_traffic.showBanner();
 }
 
 void ModuleConsole::post(std::function<void()> task) {
@@ -53,6 +52,16 @@ void ModuleConsole::post(std::function<void()> task) {
 }
 
 void ModuleConsole::deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) {
+    dispatch(code, bytes, length, {});
+}
+
+void ModuleConsole::deliverArrived(std::uint32_t code, const std::uint8_t* bytes,
+                                   std::size_t length, ConsoleTraffic::Arrival arrival) {
+    dispatch(code, bytes, length, arrival);
+}
+
+void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
+                             ConsoleTraffic::Arrival arrival) {
     switch (code) {
     case CD_LOAD_COMMAND:
         m_host.panes.layoutFields();
@@ -78,20 +87,20 @@ void ModuleConsole::deliver(std::uint32_t code, const std::uint8_t* bytes, std::
             m_host.panes.resendSelection();
         break;
     case CD_RX_FRAME:
-        showReceivedBytes(bytes, length);
+        m_traffic.showReceivedBytes(bytes, length, arrival);
         break;
     case CD_TX_FRAME:
-        showTransmitted(bytes, length);
+        m_traffic.showTransmitted(bytes, length, arrival);
         break;
     case CD_STORE_LIST:
         SaveCommandList(std::string(textOf(bytes, length)));
         break;
     case CD_TEST_TELEGRAM:
         if (m_family == ModuleFamily::VM77)
-            showTestTelegram(textOf(bytes, length));
+            m_traffic.showTestTelegram(textOf(bytes, length), arrival);
         break;
     case CD_RX_DISCARDED:
-        showDiscarded(bytes, length);
+        m_traffic.showDiscarded(bytes, length, arrival);
         break;
     case CD_PORT_LOST:
         if (bytes && length > 0)
@@ -123,7 +132,7 @@ bool ModuleConsole::openPortAs(const std::string& deviceName) {
         return false;
     m_state.slot = slot;
     m_channel.SetReportDiscards(slot, m_state.showDiscarded);
-    m_entryClock = traffic::EntryClock();
+    m_traffic.restartClock();
     setPortCommands(true);
     m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
     m_host.panes.setPortOpen(true);
@@ -223,11 +232,7 @@ void ModuleConsole::choosePort() {
 }
 
 void ModuleConsole::clearView() {
-    m_host.panes.clearOutput();
-    m_history.clear();
-    m_meters.clear();
-    if (m_metersChanged)
-        m_metersChanged();
+    m_traffic.clear();
 }
 
 void ModuleConsole::toggleParse() {
@@ -238,13 +243,29 @@ void ModuleConsole::toggleParse() {
 void ModuleConsole::toggleTestSequence() {
     if (m_family != ModuleFamily::VM77)
         return;
-    if (!m_state.testSequenceRunning) {
-        m_state.testSequenceRunning = true;
-        m_decoder.StartTestSequence(*this);
-    } else {
-        m_decoder.StopTestSequence();
-        m_state.testSequenceRunning = false;
-    }
+    if (m_state.testSequenceRunning)
+        stopTestSequence();
+    else
+        startTestSequence();
+}
+
+void ModuleConsole::startTestSequence(std::chrono::milliseconds period) {
+    stopTestSequence();
+    m_testSequence = std::make_unique<TestSequence>(*this, period);
+    m_state.testSequenceRunning = true;
+}
+
+void ModuleConsole::stopTestSequence() {
+    if (m_testSequence)
+        m_testSequence->stop();
+    m_testSequence.reset();
+    m_state.testSequenceRunning = false;
+}
+
+void ModuleConsole::toggleShowDiscarded() {
+    m_state.showDiscarded = !m_state.showDiscarded;
+    if (portOpen())
+        m_channel.SetReportDiscards(m_state.slot, m_state.showDiscarded);
 }
 
 bool ModuleConsole::runCommand(int commandId) {
@@ -293,49 +314,11 @@ bool ModuleConsole::runCommand(int commandId) {
 }
 
 bool ModuleConsole::isCommandEnabled(int commandId) const {
-    using namespace consolecmd;
-    switch (commandId) {
-    case ID_CHOOSE_PORT:
-        return !m_state.chooseDisabled;
-    case ID_OPEN_PORT:
-        return !m_state.openDisabled;
-    case ID_CLOSE_PORT:
-        return !m_state.closeDisabled;
-    case ID_CLEAR_VIEW:
-    case ID_LOGGING:
-    case ID_SHOW_DISCARDED:
-    case ID_MILLISECONDS:
-    case ID_SIDE_BY_SIDE:
-    case ID_RECONNECT:
-        return true;
-    case ID_PARSE_RX:
-    case ID_TEST_SEQUENCE:
-        return m_family == ModuleFamily::VM77;
-    case ID_CUT_TREE_ITEM:
-    case ID_PASTE_COMMAND:
-    case ID_COPY_COMMAND:
-        return false;
-    default:
-        return false;
-    }
+    return consolecmd::isEnabled(commandId, m_state, m_family);
 }
 
 bool ModuleConsole::isCommandChecked(int commandId) const {
-    using namespace consolecmd;
-    switch (commandId) {
-    case ID_PARSE_RX:
-        return m_state.parseRx;
-    case ID_SHOW_DISCARDED:
-        return m_state.showDiscarded;
-    case ID_MILLISECONDS:
-        return m_state.milliseconds;
-    case ID_SIDE_BY_SIDE:
-        return m_state.sideBySide;
-    case ID_RECONNECT:
-        return m_state.reconnect;
-    default:
-        return false;
-    }
+    return consolecmd::isChecked(commandId, m_state);
 }
 
 void ModuleConsole::statusBarDoubleClicked(int pane) {
@@ -383,8 +366,7 @@ void ModuleConsole::windowClosing() {
         setPortCommands(false);
     }
     // The test sequence belongs to its console and ends with it.
-    m_decoder.StopTestSequence();
-    m_state.testSequenceRunning = false;
+    stopTestSequence();
     m_logging.closeFile();
 }
 
@@ -401,7 +383,6 @@ bool ModuleConsole::SaveCommandList(const std::string& path) {
     });
     if (saved)
         m_state.commandListPath = path;
-    m_lastSaveSucceeded = saved;
     return saved;
 }
 

@@ -1,7 +1,7 @@
-#include "console/TestSequence.h"
+#include "core/console/TestSequence.h"
 
-#include "hub/ConsoleMessage.h"
-#include "console/TestTelegrams.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/wmbus/TestTelegrams.h"
 
 #include <ctime>
 #include <random>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hub/SyncHandOver.h"
+#include "core/hub/SyncHandOver.h"
 
 #include <chrono>
 #include <condition_variable>

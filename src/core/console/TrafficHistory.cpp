@@ -1,6 +1,6 @@
-#include "console/TrafficHistory.h"
+#include "core/console/TrafficHistory.h"
 
-#include "textwnd/TextSearch.h"
+#include "core/textwnd/TextSearch.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "console/TrafficText.h"
+#include "core/console/TrafficText.h"
 
-#include "console/CTelegramDecoder.h"
+#include "core/wmbus/CTelegramDecoder.h"
 
 #include <algorithm>
 

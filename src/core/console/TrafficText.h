@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frames/ModuleFamily.h"
-#include "textwnd/TextPos.h"
+#include "core/frames/ModuleFamily.h"
+#include "core/textwnd/TextPos.h"
 
 #include <cstddef>
 #include <cstdint>

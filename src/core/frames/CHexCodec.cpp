@@ -1,4 +1,4 @@
-#include "frames/CHexCodec.h"
+#include "core/frames/CHexCodec.h"
 
 namespace tovan {
 

@@ -1,6 +1,6 @@
-#include "frames/FrameBuilder.h"
+#include "core/frames/FrameBuilder.h"
 
-#include "frames/FrameLayout.h"
+#include "core/frames/FrameLayout.h"
 
 namespace tovan::frame {
 

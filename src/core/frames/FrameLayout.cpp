@@ -1,6 +1,6 @@
-#include "frames/FrameLayout.h"
+#include "core/frames/FrameLayout.h"
 
-#include "frames/CHexCodec.h"
+#include "core/frames/CHexCodec.h"
 
 #include <string>
 #include <vector>

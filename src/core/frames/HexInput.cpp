@@ -1,6 +1,6 @@
-#include "frames/HexInput.h"
+#include "core/frames/HexInput.h"
 
-#include "frames/CHexCodec.h"
+#include "core/frames/CHexCodec.h"
 
 namespace tovan {
 

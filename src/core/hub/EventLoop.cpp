@@ -1,4 +1,4 @@
-#include "hub/EventLoop.h"
+#include "core/hub/EventLoop.h"
 
 namespace tovan {
 

@@ -1,4 +1,4 @@
-#include "hub/MessageBatch.h"
+#include "core/hub/MessageBatch.h"
 
 namespace tovan {
 

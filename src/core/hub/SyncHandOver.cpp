@@ -1,6 +1,6 @@
-#include "hub/SyncHandOver.h"
+#include "core/hub/SyncHandOver.h"
 
-#include "hub/OwnerEndpoint.h"
+#include "core/hub/OwnerEndpoint.h"
 
 #include <chrono>
 #include <mutex>

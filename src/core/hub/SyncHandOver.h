@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hub/MessageBatch.h"
+#include "core/hub/MessageBatch.h"
 
 #include <memory>
 

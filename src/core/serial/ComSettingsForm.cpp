@@ -1,4 +1,4 @@
-#include "serial/ComSettingsForm.h"
+#include "core/serial/ComSettingsForm.h"
 
 #include <cctype>
 #include <cstdint>

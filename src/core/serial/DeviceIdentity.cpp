@@ -1,7 +1,7 @@
-#include "serial/DeviceIdentity.h"
+#include "core/serial/DeviceIdentity.h"
 
-#include "serial/PortNames.h"
-#include "serial/SystemPorts.h"
+#include "core/serial/PortNames.h"
+#include "core/serial/SystemPorts.h"
 
 #include <unistd.h>
 

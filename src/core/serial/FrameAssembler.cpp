@@ -1,4 +1,4 @@
-#include "serial/FrameAssembler.h"
+#include "core/serial/FrameAssembler.h"
 
 namespace tovan {
 

@@ -1,4 +1,4 @@
-#include "serial/LineTime.h"
+#include "core/serial/LineTime.h"
 
 namespace tovan {
 

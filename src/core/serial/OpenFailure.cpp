@@ -1,8 +1,8 @@
-#include "serial/OpenFailure.h"
+#include "core/serial/OpenFailure.h"
 
-#include "serial/PortNames.h"
-#include "serial/SerialChannel.h"
-#include "serial/SystemPorts.h"
+#include "core/serial/PortNames.h"
+#include "core/serial/SerialChannel.h"
+#include "core/serial/SystemPorts.h"
 
 #include <cerrno>
 #include <cstdio>

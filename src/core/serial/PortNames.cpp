@@ -1,6 +1,6 @@
-#include "serial/PortNames.h"
+#include "core/serial/PortNames.h"
 
-#include "serial/SimulatedPorts.h"
+#include "core/serial/SimulatedPorts.h"
 
 #include <cctype>
 

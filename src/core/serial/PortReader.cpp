@@ -1,7 +1,7 @@
-#include "serial/PortReader.h"
+#include "core/serial/PortReader.h"
 
-#include "hub/ConsoleMessage.h"
-#include "serial/FrameAssembler.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/FrameAssembler.h"
 
 #include <algorithm>
 #include <cerrno>

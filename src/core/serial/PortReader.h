@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frames/ModuleFamily.h"
-#include "hub/SyncHandOver.h"
+#include "core/frames/ModuleFamily.h"
+#include "core/hub/SyncHandOver.h"
 
 #include <atomic>
 #include <chrono>

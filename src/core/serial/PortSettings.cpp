@@ -1,4 +1,4 @@
-#include "serial/PortSettings.h"
+#include "core/serial/PortSettings.h"
 
 namespace tovan {
 

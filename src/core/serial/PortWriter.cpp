@@ -1,6 +1,6 @@
-#include "serial/PortWriter.h"
+#include "core/serial/PortWriter.h"
 
-#include "serial/PosixPort.h"
+#include "core/serial/PosixPort.h"
 
 #include <algorithm>
 #include <cerrno>

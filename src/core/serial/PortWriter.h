@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frames/FrameLayout.h"
+#include "core/frames/FrameLayout.h"
 
 #include <array>
 #include <condition_variable>

@@ -1,6 +1,6 @@
-#include "serial/PosixPort.h"
+#include "core/serial/PosixPort.h"
 
-#include "serial/LineTime.h"
+#include "core/serial/LineTime.h"
 
 #include <cerrno>
 #include <chrono>

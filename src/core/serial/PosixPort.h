@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/PortSettings.h"
+#include "core/serial/PortSettings.h"
 
 #include <cstddef>
 #include <cstdint>

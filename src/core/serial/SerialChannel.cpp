@@ -1,11 +1,11 @@
-#include "serial/SerialChannel.h"
+#include "core/serial/SerialChannel.h"
 
-#include "hub/ConsoleMessage.h"
-#include "hub/OwnerEndpoint.h"
-#include "serial/PortNames.h"
-#include "serial/PortReader.h"
-#include "serial/PortWriter.h"
-#include "serial/PosixPort.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/hub/OwnerEndpoint.h"
+#include "core/serial/PortNames.h"
+#include "core/serial/PortReader.h"
+#include "core/serial/PortWriter.h"
+#include "core/serial/PosixPort.h"
 
 #include <cerrno>
 #include <system_error>

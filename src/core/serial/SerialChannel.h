@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frames/FrameLayout.h"
-#include "frames/ModuleFamily.h"
-#include "serial/PortSettings.h"
+#include "core/frames/FrameLayout.h"
+#include "core/frames/ModuleFamily.h"
+#include "core/serial/PortSettings.h"
 
 #include <array>
 #include <cstdint>

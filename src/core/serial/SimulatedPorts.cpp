@@ -1,4 +1,4 @@
-#include "serial/SimulatedPorts.h"
+#include "core/serial/SimulatedPorts.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "serial/SystemPorts.h"
+#include "core/serial/SystemPorts.h"
 
-#include "serial/SimulatedPorts.h"
+#include "core/serial/SimulatedPorts.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "textwnd/CharClass.h"
+#include "core/textwnd/CharClass.h"
 
 namespace tovan::charclass {
 

@@ -1,6 +1,6 @@
-#include "textwnd/ColorEditModel.h"
+#include "core/textwnd/ColorEditModel.h"
 
-#include "textwnd/CharClass.h"
+#include "core/textwnd/CharClass.h"
 
 #include <algorithm>
 

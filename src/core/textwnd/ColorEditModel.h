@@ -1,8 +1,8 @@
 #pragma once
 
-#include "textwnd/ColorEditHooks.h"
-#include "textwnd/LineStore.h"
-#include "textwnd/TextPos.h"
+#include "core/textwnd/ColorEditHooks.h"
+#include "core/textwnd/LineStore.h"
+#include "core/textwnd/TextPos.h"
 
 #include <string>
 #include <string_view>

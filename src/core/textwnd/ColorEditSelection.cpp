@@ -1,6 +1,6 @@
 // Selection and caret movement of ColorEditModel.
-#include "textwnd/CharClass.h"
-#include "textwnd/ColorEditModel.h"
+#include "core/textwnd/CharClass.h"
+#include "core/textwnd/ColorEditModel.h"
 
 #include <algorithm>
 #include <limits>

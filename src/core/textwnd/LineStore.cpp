@@ -1,4 +1,4 @@
-#include "textwnd/LineStore.h"
+#include "core/textwnd/LineStore.h"
 
 #include <algorithm>
 

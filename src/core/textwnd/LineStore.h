@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textwnd/TextPos.h"
+#include "core/textwnd/TextPos.h"
 
 #include <deque>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "textwnd/TextSearch.h"
+#include "core/textwnd/TextSearch.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textwnd/LineStore.h"
+#include "core/textwnd/LineStore.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "tree/CommandListFile.h"
+#include "core/tree/CommandListFile.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "tree/CommandListHeader.h"
+#include "core/tree/CommandListHeader.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "tree/CommandListIO.h"
+#include "core/tree/CommandListIO.h"
 
-#include "tree/CommandListFile.h"
-#include "tree/CommandStore.h"
-#include "tree/Labels.h"
+#include "core/tree/CommandListFile.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/Labels.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tree/CommandStore.h"
+#include "core/tree/CommandStore.h"
 
 #include <new>
 

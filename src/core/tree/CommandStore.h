@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tree/CommandEntry.h"
+#include "core/tree/CommandEntry.h"
 
 #include <cstddef>
 #include <cstdint>

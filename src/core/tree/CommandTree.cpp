@@ -1,4 +1,4 @@
-#include "tree/CommandTree.h"
+#include "core/tree/CommandTree.h"
 
 namespace tovan {
 

@@ -1,4 +1,4 @@
-#include "tree/FileReplace.h"
+#include "core/tree/FileReplace.h"
 
 #include <climits>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tree/Labels.h"
+#include "core/tree/Labels.h"
 
 namespace tovan {
 

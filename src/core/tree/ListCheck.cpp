@@ -1,11 +1,11 @@
-#include "tree/ListCheck.h"
+#include "core/tree/ListCheck.h"
 
-#include "frames/CHexCodec.h"
-#include "tree/CommandListFile.h"
-#include "tree/CommandListHeader.h"
-#include "tree/CommandStore.h"
-#include "tree/Labels.h"
-#include "tree/MemoryCommandTree.h"
+#include "core/frames/CHexCodec.h"
+#include "core/tree/CommandListFile.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/Labels.h"
+#include "core/tree/MemoryCommandTree.h"
 
 #include <algorithm>
 #include <fstream>

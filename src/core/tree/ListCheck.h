@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tree/CommandListIO.h"
+#include "core/tree/CommandListIO.h"
 
 #include <cstddef>
 #include <string>

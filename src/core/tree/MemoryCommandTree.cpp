@@ -1,6 +1,6 @@
-#include "tree/MemoryCommandTree.h"
+#include "core/tree/MemoryCommandTree.h"
 
-#include "tree/Labels.h"
+#include "core/tree/Labels.h"
 
 namespace tovan {
 
@@ -14,11 +14,15 @@ CommandTree::Item MemoryCommandTree::root() const {
 }
 
 CommandTree::Item MemoryCommandTree::firstChild(Item item) const {
-    return node(item)->firstChild;
+    const std::vector<Node*>& children = node(item)->children;
+    return children.empty() ? nullptr : children.front();
 }
 
 CommandTree::Item MemoryCommandTree::nextSibling(Item item) const {
-    return node(item)->next;
+    const Node* sibling = node(item);
+    if (!sibling->parent || sibling->index + 1 >= sibling->parent->children.size())
+        return nullptr;
+    return sibling->parent->children[sibling->index + 1];
 }
 
 CommandTree::Item MemoryCommandTree::parent(Item item) const {
@@ -55,34 +59,20 @@ std::uint32_t MemoryCommandTree::takeNextId() {
 CommandTree::Item MemoryCommandTree::insertSorted(Item parentItem, const std::string& label,
                                                   ItemKind kind, std::uint32_t id) {
     Node* parent = node(parentItem);
-    m_nodes.push_back(Node{label, id, kind, parent});
-    Node* added = &m_nodes.back();
-
-    // Files written by the workbench list siblings in order already: try the end first.
-    Node* before = nullptr; // the sibling the new item follows
-    if (parent->lastChild && compareLabels(parent->lastChild->label, label) <= 0) {
-        before = parent->lastChild;
-    } else {
-        for (Node* sibling = parent->firstChild;
-             sibling && compareLabels(sibling->label, label) <= 0; sibling = sibling->next)
-            before = sibling;
-    }
-    if (before) {
-        added->next = before->next;
-        before->next = added;
-    } else {
-        added->next = parent->firstChild;
-        parent->firstChild = added;
-    }
-    if (!added->next)
-        parent->lastChild = added;
-    return added;
+    m_nodes.push_back(Node{label, id, kind, parent, {}, 0});
+    std::vector<Node*>& siblings = parent->children;
+    const std::size_t position = sortedPosition(
+        siblings.size(), label, [&](std::size_t i) -> std::string_view { return siblings[i]->label; });
+    siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), &m_nodes.back());
+    for (std::size_t i = position; i < siblings.size(); ++i)
+        siblings[i]->index = i;
+    return &m_nodes.back();
 }
 
 void MemoryCommandTree::clear() {
     m_nodes.resize(1);
     Node& rootNode = m_nodes.front();
-    rootNode.firstChild = rootNode.lastChild = nullptr;
+    rootNode.children.clear();
     m_nextId = 1;
 }
 

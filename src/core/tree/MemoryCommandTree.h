@@ -1,10 +1,11 @@
 #pragma once
 
-#include "tree/CommandTree.h"
+#include "core/tree/CommandTree.h"
 
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace tovan {
 
@@ -39,9 +40,8 @@ private:
         std::uint32_t id = 0;
         ItemKind kind = ItemKind::Folder;
         Node* parent = nullptr;
-        Node* firstChild = nullptr;
-        Node* lastChild = nullptr;
-        Node* next = nullptr;
+        std::vector<Node*> children; // in label order
+        std::size_t index = 0;       // among its parent's children
     };
     static Node* node(Item item) { return static_cast<Node*>(item); }
 

@@ -1,4 +1,4 @@
-#include "app/CClientBackgroundWnd.h"
+#include "gui/app/CClientBackgroundWnd.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,13 +1,13 @@
-#include "app/CDocManagerEx.h"
+#include "gui/app/CDocManagerEx.h"
 
-#include "app/CMainFrame.h"
-#include "app/CTOVANStudioDoc.h"
-#include "console/CSplitterView.h"
-#include "console/CSplitterViewVM77.h"
-#include "console/CVX3xSplitterView.h"
-#include "shared/AppTexts.h"
-#include "shared/DialogService.h"
-#include "tree/CommandListHeader.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/CTOVANStudioDoc.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/console/CSplitterViewVM77.h"
+#include "gui/console/CVX3xSplitterView.h"
+#include "gui/shared/AppTexts.h"
+#include "gui/shared/DialogService.h"
+#include "core/tree/CommandListHeader.h"
 
 #include <QFile>
 #include <QFileInfo>

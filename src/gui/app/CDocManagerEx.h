@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/DocumentTemplate.h"
-#include "app/RecentFileList.h"
+#include "gui/app/DocumentTemplate.h"
+#include "gui/app/RecentFileList.h"
 
 #include <QList>
 #include <QObject>

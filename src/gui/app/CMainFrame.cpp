@@ -1,14 +1,14 @@
-#include "app/CMainFrame.h"
+#include "gui/app/CMainFrame.h"
 
-#include "app/CClientBackgroundWnd.h"
-#include "app/CDocManagerEx.h"
-#include "app/CTOVANStudioDoc.h"
-#include "app/LockIndicators.h"
-#include "console/CSplitterView.h"
-#include "console/ConsoleCommands.h"
-#include "console/MeterOverview.h"
-#include "shared/AppTexts.h"
-#include "tree/CControlTreeView.h"
+#include "gui/app/CClientBackgroundWnd.h"
+#include "gui/app/CDocManagerEx.h"
+#include "gui/app/CTOVANStudioDoc.h"
+#include "gui/app/LockIndicators.h"
+#include "gui/console/CSplitterView.h"
+#include "core/console/ConsoleCommands.h"
+#include "gui/console/MeterOverview.h"
+#include "gui/shared/AppTexts.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QCloseEvent>
 #include <QDockWidget>

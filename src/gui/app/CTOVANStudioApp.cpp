@@ -1,8 +1,8 @@
-#include "app/CTOVANStudioApp.h"
+#include "gui/app/CTOVANStudioApp.h"
 
-#include "app/CDocManagerEx.h"
-#include "app/CMainFrame.h"
-#include "app/InstanceChannel.h"
+#include "gui/app/CDocManagerEx.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/InstanceChannel.h"
 
 namespace tovan {
 

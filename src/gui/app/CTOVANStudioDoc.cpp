@@ -1,7 +1,7 @@
-#include "app/CTOVANStudioDoc.h"
+#include "gui/app/CTOVANStudioDoc.h"
 
-#include "console/CSplitterView.h"
-#include "tree/CControlTreeView.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "app/InstanceChannel.h"
+#include "gui/app/InstanceChannel.h"
 
 #include <QDir>
 #include <QFileInfo>

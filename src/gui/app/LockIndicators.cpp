@@ -1,6 +1,6 @@
-#include "app/LockIndicators.h"
+#include "gui/app/LockIndicators.h"
 
-#include "app/X11LockState.h"
+#include "gui/app/X11LockState.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

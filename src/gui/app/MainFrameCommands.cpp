@@ -1,12 +1,12 @@
 // The main window's commands: the actions by id, the toolbar, and the menus, which follow
 // the active console (menu 128 while none is open, the console's menu 130 or 138 otherwise).
-#include "app/AppCommands.h"
-#include "app/CDocManagerEx.h"
-#include "app/CMainFrame.h"
-#include "app/CTOVANStudioDoc.h"
-#include "console/CSplitterView.h"
-#include "console/ConsoleCommands.h"
-#include "tree/CControlTreeView.h"
+#include "gui/app/AppCommands.h"
+#include "gui/app/CDocManagerEx.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/CTOVANStudioDoc.h"
+#include "gui/console/CSplitterView.h"
+#include "core/console/ConsoleCommands.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QAction>
 #include <QApplication>

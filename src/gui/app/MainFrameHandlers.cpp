@@ -1,16 +1,16 @@
 // What the main window's own commands do: documents, printing, editing in the focused pane,
 // moving between panes and arranging the consoles.
-#include "app/CDocManagerEx.h"
-#include "app/CMainFrame.h"
-#include "app/CTOVANStudioDoc.h"
-#include "app/TrafficPrinter.h"
-#include "composer/CPacketViewDlg.h"
-#include "console/CSplitterView.h"
-#include "console/TrafficFindBar.h"
-#include "shared/DialogService.h"
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
-#include "tree/CControlTreeView.h"
+#include "gui/app/CDocManagerEx.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/CTOVANStudioDoc.h"
+#include "gui/app/TrafficPrinter.h"
+#include "gui/composer/CPacketViewDlg.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/console/TrafficFindBar.h"
+#include "gui/shared/DialogService.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QApplication>
 #include <QLineEdit>

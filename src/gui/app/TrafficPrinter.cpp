@@ -1,6 +1,6 @@
-#include "app/TrafficPrinter.h"
+#include "gui/app/TrafficPrinter.h"
 
-#include "textwnd/LineStore.h"
+#include "core/textwnd/LineStore.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "app/WorkbenchCommandLine.h"
+#include "gui/app/WorkbenchCommandLine.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Kept apart: the X11 headers define macros (KeyRelease, None, Bool) that clash with Qt's.
-#include "app/X11LockState.h"
+#include "gui/app/X11LockState.h"
 
 #include <QGuiApplication>
 

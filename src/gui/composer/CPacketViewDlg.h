@@ -1,7 +1,7 @@
 #pragma once
 
-#include "composer/ComposerFormLayout.h"
-#include "composer/PacketComposer.h"
+#include "gui/composer/ComposerFormLayout.h"
+#include "core/composer/PacketComposer.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "composer/CVM77PacketViewDlg.h"
+#include "gui/composer/CVM77PacketViewDlg.h"
 
 namespace tovan {
 namespace {
 
 using Role = ComposerFormLayout::Role;
 
-ComposerFormLayout formSpec() {
+ComposerFormLayout formLayout() {
     return ComposerFormLayout{
         ModuleFamily::VM77,
         QSize(451, 66),
@@ -37,7 +37,7 @@ ComposerFormLayout formSpec() {
 
 } // namespace
 
-CVM77PacketViewDlg::CVM77PacketViewDlg(QWidget* parent) : CPacketViewDlg(formSpec(), parent) {
+CVM77PacketViewDlg::CVM77PacketViewDlg(QWidget* parent) : CPacketViewDlg(formLayout(), parent) {
     setObjectName(QString::number(FORM_ID));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "composer/CPacketViewDlg.h"
+#include "gui/composer/CPacketViewDlg.h"
 
 namespace tovan {
 

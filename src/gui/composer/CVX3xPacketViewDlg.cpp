@@ -1,11 +1,11 @@
-#include "composer/CVX3xPacketViewDlg.h"
+#include "gui/composer/CVX3xPacketViewDlg.h"
 
 namespace tovan {
 namespace {
 
 using Role = ComposerFormLayout::Role;
 
-ComposerFormLayout formSpec() {
+ComposerFormLayout formLayout() {
     return ComposerFormLayout{
         ModuleFamily::VX31,
         QSize(441, 61),
@@ -37,7 +37,7 @@ ComposerFormLayout formSpec() {
 
 } // namespace
 
-CVX3xPacketViewDlg::CVX3xPacketViewDlg(QWidget* parent) : CPacketViewDlg(formSpec(), parent) {
+CVX3xPacketViewDlg::CVX3xPacketViewDlg(QWidget* parent) : CPacketViewDlg(formLayout(), parent) {
     setObjectName(QString::number(FORM_ID));
 }
 

@@ -1,4 +1,4 @@
-#include "composer/FieldInputValidator.h"
+#include "gui/composer/FieldInputValidator.h"
 
 #include <QLineEdit>
 

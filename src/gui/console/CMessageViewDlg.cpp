@@ -1,4 +1,4 @@
-#include "console/CMessageViewDlg.h"
+#include "gui/console/CMessageViewDlg.h"
 
 #include <QLabel>
 #include <QPalette>

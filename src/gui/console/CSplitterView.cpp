@@ -1,16 +1,17 @@
-#include "console/CSplitterView.h"
+#include "gui/console/CSplitterView.h"
 
-#include "composer/CPacketViewDlg.h"
-#include "console/CMessageViewDlg.h"
-#include "console/ConsoleCommands.h"
-#include "console/ConsoleStatusLine.h"
-#include "console/TrafficFindBar.h"
-#include "hub/ConsoleMessage.h"
-#include "serial/CComSettingsDlg.h"
-#include "shared/DialogService.h"
-#include "textwnd/ColorEditWnd.h"
-#include "tree/CControlTreeView.h"
-#include "tree/TreeImages.h"
+#include "gui/composer/CPacketViewDlg.h"
+#include "gui/console/CMessageViewDlg.h"
+#include "core/console/ConsoleCommands.h"
+#include "core/serial/SerialChannel.h"
+#include "gui/console/ConsoleStatusLine.h"
+#include "gui/console/TrafficFindBar.h"
+#include "core/hub/ConsoleMessage.h"
+#include "gui/serial/CComSettingsDlg.h"
+#include "gui/shared/DialogService.h"
+#include "gui/textwnd/ColorEditWnd.h"
+#include "gui/tree/CControlTreeView.h"
+#include "gui/tree/TreeImages.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -69,8 +70,9 @@ CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
     m_console = std::make_unique<ModuleConsole>(
         family, ModuleConsole::Host{*this, *m_status, *this, [this](std::function<void()> task) {
                                         postToConsole(std::move(task));
-                                    }});
-    m_console->setMetersListener([this] { Q_EMIT metersChanged(); });
+                                    }},
+        SerialChannel::forFamily(family));
+    m_console->traffic().setMetersListener([this] { Q_EMIT metersChanged(); });
     m_reconnectTimer.setInterval(500);
     connect(&m_reconnectTimer, &QTimer::timeout, this, [this] { m_console->retryReconnect(); });
     createActions();
@@ -259,10 +261,7 @@ void CSplitterView::closeEvent(QCloseEvent* event) {
 }
 
 bool CSplitterView::SaveCommandList(const std::string& path) {
-    const std::string message = path;
-    m_console->deliver(CD_STORE_LIST, reinterpret_cast<const std::uint8_t*>(message.data()),
-                       message.size());
-    if (m_console->lastSaveSucceeded())
+    if (m_console->SaveCommandList(path))
         return true;
     // The tree may have been written into the file that was then not put in place.
     m_tree->setModified(true);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "console/ConsoleHost.h"
-#include "console/ModuleConsole.h"
-#include "frames/ModuleFamily.h"
+#include "core/console/ConsoleHost.h"
+#include "core/console/ModuleConsole.h"
+#include "core/frames/ModuleFamily.h"
 
 #include <QList>
 #include <QMdiSubWindow>

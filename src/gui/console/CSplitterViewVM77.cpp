@@ -1,6 +1,6 @@
-#include "console/CSplitterViewVM77.h"
+#include "gui/console/CSplitterViewVM77.h"
 
-#include "composer/CVM77PacketViewDlg.h"
+#include "gui/composer/CVM77PacketViewDlg.h"
 
 namespace tovan {
 

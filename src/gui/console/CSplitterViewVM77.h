@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/CSplitterView.h"
+#include "gui/console/CSplitterView.h"
 
 namespace tovan {
 

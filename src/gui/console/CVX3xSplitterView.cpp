@@ -1,6 +1,6 @@
-#include "console/CVX3xSplitterView.h"
+#include "gui/console/CVX3xSplitterView.h"
 
-#include "composer/CVX3xPacketViewDlg.h"
+#include "gui/composer/CVX3xPacketViewDlg.h"
 
 namespace tovan {
 

@@ -1,6 +1,6 @@
-#include "console/ConsoleStatusLine.h"
+#include "gui/console/ConsoleStatusLine.h"
 
-#include "shared/DialogUnits.h"
+#include "gui/shared/DialogUnits.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

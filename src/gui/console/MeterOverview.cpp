@@ -1,9 +1,9 @@
-#include "console/MeterOverview.h"
+#include "gui/console/MeterOverview.h"
 
-#include "console/CSplitterView.h"
-#include "console/MeterTable.h"
-#include "console/TrafficFindBar.h"
-#include "shared/DialogService.h"
+#include "gui/console/CSplitterView.h"
+#include "core/wmbus/MeterTable.h"
+#include "gui/console/TrafficFindBar.h"
+#include "gui/shared/DialogService.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -103,7 +103,7 @@ void MeterOverview::setConsole(CSplitterView* console) {
     if (m_console)
         disconnect(m_console, nullptr, this, nullptr);
     m_console = console && console->family() == ModuleFamily::VM77 ? console : nullptr;
-    m_model.setTable(m_console ? &m_console->console().meters() : nullptr);
+    m_model.setTable(m_console ? &m_console->console().traffic().meters() : nullptr);
     if (m_console) {
         connect(m_console, &CSplitterView::metersChanged, this, &MeterOverview::scheduleRefresh);
         // Only the object is left by now: nothing of the console may be touched.
@@ -147,7 +147,7 @@ void MeterOverview::exportCsv() {
     if (path.isEmpty())
         return;
     QFile file(path);
-    const QByteArray csv = QByteArray::fromStdString(m_console->console().meters().toCsv());
+    const QByteArray csv = QByteArray::fromStdString(m_console->console().traffic().meters().toCsv());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
         dialogs().messageBox(this,
                              QStringLiteral("Unable to write %1: %2").arg(path, file.errorString()),

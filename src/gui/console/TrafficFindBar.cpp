@@ -1,7 +1,7 @@
-#include "console/TrafficFindBar.h"
+#include "gui/console/TrafficFindBar.h"
 
-#include "console/ModuleConsole.h"
-#include "textwnd/ColorEditWnd.h"
+#include "core/console/ModuleConsole.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -60,7 +60,7 @@ TrafficFindBar::TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWi
     connect(next, &QToolButton::clicked, this, &TrafficFindBar::findNext);
     connect(previous, &QToolButton::clicked, this, &TrafficFindBar::findPrevious);
     connect(m_filter, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_console.setFilter(text.toLatin1().toStdString()); });
+            [this](const QString& text) { m_console.traffic().setFilter(text.toLatin1().toStdString()); });
     connect(&m_window, &ColorEditWnd::changed, this, &TrafficFindBar::scheduleSearch);
     m_find->installEventFilter(this);
     hide();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textwnd/TextSearch.h"
+#include "core/textwnd/TextSearch.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "serial/CComSettingsDlg.h"
+#include "gui/serial/CComSettingsDlg.h"
 
-#include "shared/DialogUnits.h"
-#include "serial/PortList.h"
+#include "gui/shared/DialogUnits.h"
+#include "gui/serial/PortList.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/ComSettingsForm.h"
-#include "serial/PortComboBox.h"
+#include "core/serial/ComSettingsForm.h"
+#include "gui/serial/PortComboBox.h"
 
 #include <QDialog>
 

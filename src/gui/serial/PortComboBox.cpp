@@ -1,6 +1,6 @@
-#include "serial/PortComboBox.h"
+#include "gui/serial/PortComboBox.h"
 
-#include "serial/PortList.h"
+#include "gui/serial/PortList.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
-#include "serial/PortList.h"
+#include "gui/serial/PortList.h"
 
-#include "serial/SimulatedPorts.h"
+#include "core/serial/SimulatedPorts.h"
 
 #include <QSerialPortInfo>
 

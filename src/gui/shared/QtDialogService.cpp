@@ -1,4 +1,4 @@
-#include "shared/QtDialogService.h"
+#include "gui/shared/QtDialogService.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shared/DialogService.h"
+#include "gui/shared/DialogService.h"
 
 namespace tovan {
 

@@ -1,7 +1,7 @@
 // Keyboard, scroll bars and wheel of ColorEditWnd.
-#include "textwnd/CharClass.h"
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
+#include "core/textwnd/CharClass.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>

@@ -1,8 +1,8 @@
-#include "textwnd/ColorEditPainter.h"
+#include "gui/textwnd/ColorEditPainter.h"
 
-#include "textwnd/CharClass.h"
-#include "textwnd/ColorEditModel.h"
-#include "textwnd/TextViewport.h"
+#include "core/textwnd/CharClass.h"
+#include "core/textwnd/ColorEditModel.h"
+#include "core/textwnd/TextViewport.h"
 
 #include <QPainter>
 #include <QRect>

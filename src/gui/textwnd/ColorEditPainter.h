@@ -8,7 +8,7 @@
 #include <QRawFont>
 #include <QString>
 
-#include "textwnd/TextSearch.h"
+#include "core/textwnd/TextSearch.h"
 
 #include <array>
 #include <vector>

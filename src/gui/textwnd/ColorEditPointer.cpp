@@ -1,7 +1,7 @@
 // Mouse, focus, context menu and clipboard of ColorEditWnd.
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
-#include "textwnd/TextCaret.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
+#include "gui/textwnd/TextCaret.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
-#include "textwnd/ColorEditWnd.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
-#include "textwnd/TextCaret.h"
+#include "gui/textwnd/TextCaret.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "textwnd/ColorEditHooks.h"
-#include "textwnd/ColorEditModel.h"
-#include "textwnd/ColorEditPainter.h"
-#include "textwnd/TextViewport.h"
+#include "core/textwnd/ColorEditHooks.h"
+#include "core/textwnd/ColorEditModel.h"
+#include "gui/textwnd/ColorEditPainter.h"
+#include "core/textwnd/TextViewport.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

@@ -1,4 +1,4 @@
-#include "textwnd/TextCaret.h"
+#include "gui/textwnd/TextCaret.h"
 
 #include <QPainter>
 

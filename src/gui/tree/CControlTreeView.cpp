@@ -1,13 +1,13 @@
-#include "tree/CControlTreeView.h"
+#include "gui/tree/CControlTreeView.h"
 
-#include "shared/DialogService.h"
-#include "hub/ConsoleMessage.h"
-#include "hub/OwnerEndpoint.h"
-#include "tree/CommandListIO.h"
-#include "tree/Labels.h"
-#include "tree/TreeBranchStyle.h"
-#include "tree/TreeImages.h"
-#include "tree/TreeLabelDelegate.h"
+#include "gui/shared/DialogService.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/hub/OwnerEndpoint.h"
+#include "core/tree/CommandListIO.h"
+#include "core/tree/Labels.h"
+#include "gui/tree/TreeBranchStyle.h"
+#include "gui/tree/TreeImages.h"
+#include "gui/tree/TreeLabelDelegate.h"
 
 namespace tovan {
 

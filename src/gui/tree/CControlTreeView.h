@@ -1,9 +1,9 @@
 #pragma once
 
-#include "frames/CHexCodec.h"
-#include "tree/CommandStore.h"
-#include "tree/ControlTreeItems.h"
-#include "tree/TreeCommands.h"
+#include "core/frames/CHexCodec.h"
+#include "core/tree/CommandStore.h"
+#include "gui/tree/ControlTreeItems.h"
+#include "gui/tree/TreeCommands.h"
 
 #include <QList>
 #include <QPixmap>

@@ -1,7 +1,7 @@
-#include "tree/ControlTreeItems.h"
+#include "gui/tree/ControlTreeItems.h"
 
-#include "tree/Labels.h"
-#include "tree/TreeImages.h"
+#include "core/tree/Labels.h"
+#include "gui/tree/TreeImages.h"
 
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -73,16 +73,10 @@ QTreeWidgetItem* ControlTreeItems::insert(QTreeWidgetItem* parent, const QString
     const QByteArray bytes = label.toLatin1();
     const std::string_view key(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     const int count = parent ? parent->childCount() : m_widget.topLevelItemCount();
-    auto follows = [&](int index) {
-        return compareLabels(latin1Label(childAt(m_widget, parent, index)), key) <= 0;
-    };
-    // Lists written by the workbench come in order already: try the end first.
-    int position = count;
-    if (count > 0 && !follows(count - 1)) {
-        position = 0;
-        while (position < count && follows(position))
-            ++position;
-    }
+    const int position = static_cast<int>(
+        sortedPosition(static_cast<std::size_t>(count), key, [&](std::size_t index) {
+            return latin1Label(childAt(m_widget, parent, static_cast<int>(index)));
+        }));
 
     auto* added = new QTreeWidgetItem(QStringList{label});
     added->setFlags(ITEM_FLAGS);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tree/CommandTree.h"
+#include "core/tree/CommandTree.h"
 
 #include <QIcon>
 #include <QList>

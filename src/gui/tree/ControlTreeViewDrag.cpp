@@ -1,6 +1,6 @@
 // Deleting items, and moving them by drag and drop.
-#include "tree/CControlTreeView.h"
-#include "tree/Labels.h"
+#include "gui/tree/CControlTreeView.h"
+#include "core/tree/Labels.h"
 
 #include <QApplication>
 #include <QDrag>

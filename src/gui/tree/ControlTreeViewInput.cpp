@@ -1,5 +1,5 @@
 // The tree's commands, their enabled state, menus, mouse and keyboard.
-#include "tree/CControlTreeView.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QAction>
 #include <QApplication>

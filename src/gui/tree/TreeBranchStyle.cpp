@@ -1,4 +1,4 @@
-#include "tree/TreeBranchStyle.h"
+#include "gui/tree/TreeBranchStyle.h"
 
 #include <QStyleFactory>
 

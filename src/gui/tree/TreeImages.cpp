@@ -1,4 +1,4 @@
-#include "tree/TreeImages.h"
+#include "gui/tree/TreeImages.h"
 
 #include <QBitmap>
 #include <QColor>

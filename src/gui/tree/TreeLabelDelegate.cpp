@@ -1,6 +1,6 @@
-#include "tree/TreeLabelDelegate.h"
+#include "gui/tree/TreeLabelDelegate.h"
 
-#include "tree/ControlTreeItems.h"
+#include "gui/tree/ControlTreeItems.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "composer/ComposerLoad.h"
+#include "core/composer/ComposerLoad.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "composer/ComposerSave.h"
+#include "core/composer/ComposerSave.h"
 
 #include <gtest/gtest.h>
 

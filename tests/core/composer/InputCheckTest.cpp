@@ -1,4 +1,4 @@
-#include "composer/InputCheck.h"
+#include "core/composer/InputCheck.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "composer/PacketComposer.h"
+#include "core/composer/PacketComposer.h"
 
-#include "RecordingEndpoint.h"
-#include "composer/ComposerRules.h"
-#include "hub/ConsoleMessage.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "core/composer/ComposerRules.h"
+#include "core/hub/ConsoleMessage.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // What a console shows beyond its plain entries when asked: discarded bytes with their reason,
 // millisecond times, the meters heard, and a port that comes back.
-#include "ChildProcess.h"
-#include "ConsoleHarness.h"
-#include "PtyPair.h"
-#include "ScratchDir.h"
-#include "console/ConsoleCommands.h"
-#include "frames/FrameBuilder.h"
-#include "hub/ConsoleMessage.h"
-#include "serial/SerialChannel.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ConsoleHarness.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScratchDir.h"
+#include "core/console/ConsoleCommands.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/SerialChannel.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -148,10 +148,10 @@ TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
     console.runCommand(consolecmd::ID_MILLISECONDS);
     console.openPort();
     ASSERT_TRUE(console.portOpen());
-    ASSERT_TRUE(harness.runUntil([&] { return console.receivedCount() >= 40; }));
+    ASSERT_TRUE(harness.runUntil([&] { return console.traffic().receivedCount() >= 40; }));
     console.closePort();
-    const std::string counted = console.meters().toCsv();
-    const auto& rows = console.meters().rows();
+    const std::string counted = console.traffic().meters().toCsv();
+    const auto& rows = console.traffic().meters().rows();
     ASSERT_GE(rows.size(), 3u);
     std::uint64_t telegrams = 0;
     for (const auto& row : rows) {
@@ -160,7 +160,7 @@ TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
         EXPECT_GE(row.rssiMax, row.meter.rssiDbm);
         EXPECT_LE(row.firstSeen, row.lastSeen);
     }
-    EXPECT_EQ(telegrams, console.receivedCount());
+    EXPECT_EQ(telegrams, console.traffic().receivedCount());
     EXPECT_LE(rows[0].firstSeen, rows[1].firstSeen) << "in the order first heard";
     harness.destroyConsole(); // writes and closes the log
 
@@ -193,8 +193,8 @@ TEST(BringUpInsight, ALostPortIsOpenedAgainWhenItComesBackUnlessTheUserClosedIt)
             return console.portOpen();
         }));
         EXPECT_EQ(harness.panes[0], "SIM-VM77-1 opened");
-        const std::uint64_t before = console.receivedCount();
-        EXPECT_TRUE(harness.runUntil([&] { return console.receivedCount() > before; }));
+        const std::uint64_t before = console.traffic().receivedCount();
+        EXPECT_TRUE(harness.runUntil([&] { return console.traffic().receivedCount() > before; }));
     }
     harness.loop.runFor(50ms);
     EXPECT_EQ(harness.errors.size(), 1u) << "the loss is told once";

@@ -1,15 +1,15 @@
 // The console's behaviour without windows: its port, the traffic entries it shows and logs,
 // the message protocol, logging failures and closing while frames flood in.
-#include "console/ModuleConsole.h"
+#include "core/console/ModuleConsole.h"
 
-#include "ConsoleHarness.h"
-#include "PtyPair.h"
-#include "ScratchDir.h"
-#include "console/ConsoleCommands.h"
-#include "console/TestTelegrams.h"
-#include "frames/FrameBuilder.h"
-#include "hub/ConsoleMessage.h"
-#include "serial/SerialChannel.h"
+#include "tests/support/ConsoleHarness.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScratchDir.h"
+#include "core/console/ConsoleCommands.h"
+#include "core/wmbus/TestTelegrams.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/SerialChannel.h"
 
 #include <atomic>
 #include <fcntl.h>
@@ -388,7 +388,7 @@ TEST(ModuleConsole, TheFilterHidesEntriesWithoutLosingAny) {
     };
     for (int i = 0; i < 800; ++i)
         receive(i);
-    console.setFilter("fe 01 ab"); // bytes, in any case
+    console.traffic().setFilter("fe 01 ab"); // bytes, in any case
     // Frames 300 to 799 fill the window's 1,000 lines; 72 of them hold AB.
     EXPECT_EQ(harness.lines.size(), 72u);
     for (int i = 800; i < 1400; ++i)
@@ -398,12 +398,12 @@ TEST(ModuleConsole, TheFilterHidesEntriesWithoutLosingAny) {
     for (const auto& line : harness.lines)
         ASSERT_NE(line.text.find("FE 01 AB"), std::string::npos);
 
-    console.setFilter("");
+    console.traffic().setFilter("");
     // Every entry takes two lines: the newest 500 fill the window's 1,000 lines.
     ASSERT_EQ(harness.lines.size(), 500u);
     EXPECT_NE(harness.lines.front().text.find(" FE 01 01 84 03 "), std::string::npos)
         << "the oldest stored entry is frame 900";
-    console.setFilter("0x01 0xAB");
+    console.traffic().setFilter("0x01 0xAB");
     // The 71 of frames 903 to 1393 that start FE 01 AB, and frames 939 and 1195
     // (FE 01 01 AB ...).
     EXPECT_EQ(harness.lines.size(), 73u) << "hidden entries are kept";

@@ -1,9 +1,9 @@
-#include "console/TestSequence.h"
+#include "core/console/TestSequence.h"
 
-#include "RecordingEndpoint.h"
-#include "console/CTelegramDecoder.h"
-#include "hub/ConsoleMessage.h"
-#include "console/TestTelegrams.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "tests/support/ConsoleHarness.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/wmbus/TestTelegrams.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -74,22 +74,18 @@ TEST(TestSequenceWorker, StopsPromptlyWhileWaitingForTheConsoleOrSleeping) {
     }
 }
 
-TEST(TestSequenceWorker, BelongsToOneConsoleAndEndsWithItsDecoder) {
-    RecordingEndpoint first;
-    RecordingEndpoint second;
-    {
-        tovan::CTelegramDecoder decoder;
-        decoder.StartTestSequence(first, 1ms);
-        ASSERT_TRUE(first.waitFor(tovan::CD_TEST_TELEGRAM, 2));
-        decoder.StartTestSequence(second, 1ms); // replaces, never doubles
-        const std::size_t firstCount = first.all().size();
-        ASSERT_TRUE(second.waitFor(tovan::CD_TEST_TELEGRAM, 2));
-        first.loop.processPending();
-        EXPECT_EQ(first.all().size(), firstCount);
-        EXPECT_TRUE(decoder.testSequenceRunning());
-    } // the decoder's end stops the sequence
-    const std::size_t secondCount = second.all().size();
+TEST(TestSequenceWorker, BelongsToOneConsoleAndEndsWithIt) {
+    tovan::test::ConsoleHarness harness(tovan::ModuleFamily::VM77);
+    tovan::ModuleConsole& console = harness.console();
+    const auto received = [&] { return console.traffic().receivedCount(); };
+    console.startTestSequence(1ms);
+    ASSERT_TRUE(harness.runUntil([&] { return received() >= 2; }));
+    console.startTestSequence(1ms); // replaces, never doubles
+    EXPECT_TRUE(console.state().testSequenceRunning);
+    ASSERT_TRUE(harness.runUntil([&] { return received() >= 4; }));
+    harness.destroyConsole(); // the console's end stops its sequence
+    const std::size_t shown = harness.lines.size();
     std::this_thread::sleep_for(20ms);
-    second.loop.processPending();
-    EXPECT_EQ(second.all().size(), secondCount);
+    harness.loop.processPending();
+    EXPECT_EQ(harness.lines.size(), shown);
 }

@@ -1,4 +1,4 @@
-#include "frames/FrameLayout.h"
+#include "core/frames/FrameLayout.h"
 
 #include <gtest/gtest.h>
 

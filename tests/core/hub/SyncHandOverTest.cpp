@@ -1,5 +1,5 @@
-#include "RecordingEndpoint.h"
-#include "hub/SyncHandOver.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "core/hub/SyncHandOver.h"
 
 #include <gtest/gtest.h>
 

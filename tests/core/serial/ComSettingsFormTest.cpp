@@ -1,7 +1,7 @@
-#include "serial/ComSettingsForm.h"
+#include "core/serial/ComSettingsForm.h"
 
-#include "PtyPair.h"
-#include "serial/PosixPort.h"
+#include "tests/support/PtyPair.h"
+#include "core/serial/PosixPort.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>

@@ -1,4 +1,4 @@
-#include "serial/FrameAssembler.h"
+#include "core/serial/FrameAssembler.h"
 
 #include <gtest/gtest.h>
 #include <vector>

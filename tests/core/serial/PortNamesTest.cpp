@@ -1,6 +1,6 @@
-#include "serial/PortNames.h"
+#include "core/serial/PortNames.h"
 
-#include "serial/PortSettings.h"
+#include "core/serial/PortSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The serial channel against real tty devices: pseudo-terminals whose master side plays the
 // module. Timing margins are generous; this machine is shared.
-#include "frames/FrameBuilder.h"
-#include "serial/SerialChannel.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/serial/SerialChannel.h"
 
-#include "PtyPair.h"
-#include "RecordingEndpoint.h"
-#include "hub/ConsoleMessage.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "core/hub/ConsoleMessage.h"
 
 #include <atomic>
 #include <fcntl.h>

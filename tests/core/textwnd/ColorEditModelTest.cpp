@@ -1,7 +1,7 @@
-#include "textwnd/ColorEditModel.h"
+#include "core/textwnd/ColorEditModel.h"
 
-#include "ModelText.h"
-#include "RecordingHooks.h"
+#include "tests/core/textwnd/ModelText.h"
+#include "tests/core/textwnd/RecordingHooks.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
-#include "ModelText.h"
-#include "RecordingHooks.h"
-#include "textwnd/ColorEditModel.h"
+#include "tests/core/textwnd/ModelText.h"
+#include "tests/core/textwnd/RecordingHooks.h"
+#include "core/textwnd/ColorEditModel.h"
 
 #include <gtest/gtest.h>
 

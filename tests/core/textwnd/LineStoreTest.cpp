@@ -1,5 +1,5 @@
-#include "textwnd/LineStore.h"
-#include "textwnd/TextSearch.h"
+#include "core/textwnd/LineStore.h"
+#include "core/textwnd/TextSearch.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textwnd/ColorEditModel.h"
+#include "core/textwnd/ColorEditModel.h"
 
 #include <string>
 #include <vector>

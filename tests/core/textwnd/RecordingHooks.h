@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textwnd/ColorEditHooks.h"
+#include "core/textwnd/ColorEditHooks.h"
 
 #include <vector>
 

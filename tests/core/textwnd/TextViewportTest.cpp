@@ -1,4 +1,4 @@
-#include "textwnd/TextViewport.h"
+#include "core/textwnd/TextViewport.h"
 
 #include <gtest/gtest.h>
 

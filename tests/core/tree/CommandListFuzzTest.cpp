@@ -1,8 +1,8 @@
 // Random and damaged files through the reader and the loader: no crash, no access outside a
 // buffer (the sanitized build of this test checks that), and a consistent tree afterwards.
-#include "tree/CommandListIO.h"
-#include "tree/CommandStore.h"
-#include "tree/MemoryCommandTree.h"
+#include "core/tree/CommandListIO.h"
+#include "core/tree/CommandStore.h"
+#include "core/tree/MemoryCommandTree.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "ListFixture.h"
-#include "tree/CommandListHeader.h"
-#include "tree/CommandListIO.h"
+#include "tests/core/tree/ListFixture.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandListIO.h"
 
 #include <filesystem>
 

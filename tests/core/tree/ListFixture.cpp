@@ -1,7 +1,7 @@
-#include "ListFixture.h"
+#include "tests/core/tree/ListFixture.h"
 
-#include "tree/CommandListHeader.h"
-#include "tree/CommandListIO.h"
+#include "core/tree/CommandListHeader.h"
+#include "core/tree/CommandListIO.h"
 
 namespace tovan::test {
 

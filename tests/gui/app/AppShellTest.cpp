@@ -1,21 +1,21 @@
 // The application as a user meets it: documents opened, saved and closed through the main
 // window, the recent files, the caption, the background, the command line and the desktop's
 // hand-over, and one console end to end on a simulated module.
-#include "ChildProcess.h"
-#include "RecordingDialogs.h"
-#include "ScratchDir.h"
-#include "app/CClientBackgroundWnd.h"
-#include "app/CDocManagerEx.h"
-#include "app/CMainFrame.h"
-#include "app/CTOVANStudioApp.h"
-#include "app/CTOVANStudioDoc.h"
-#include "app/InstanceChannel.h"
-#include "app/WorkbenchCommandLine.h"
-#include "console/CSplitterView.h"
-#include "composer/CPacketViewDlg.h"
-#include "console/ConsoleCommands.h"
-#include "textwnd/ColorEditWnd.h"
-#include "tree/CControlTreeView.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/ScratchDir.h"
+#include "gui/app/CClientBackgroundWnd.h"
+#include "gui/app/CDocManagerEx.h"
+#include "gui/app/CMainFrame.h"
+#include "gui/app/CTOVANStudioApp.h"
+#include "gui/app/CTOVANStudioDoc.h"
+#include "gui/app/InstanceChannel.h"
+#include "gui/app/WorkbenchCommandLine.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/composer/CPacketViewDlg.h"
+#include "core/console/ConsoleCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QAction>
 #include <QPushButton>

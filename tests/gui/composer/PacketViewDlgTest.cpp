@@ -1,9 +1,9 @@
-#include "RecordingDialogs.h"
-#include "RecordingEndpoint.h"
-#include "shared/AppTexts.h"
-#include "composer/CVM77PacketViewDlg.h"
-#include "composer/CVX3xPacketViewDlg.h"
-#include "hub/ConsoleMessage.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "gui/shared/AppTexts.h"
+#include "gui/composer/CVM77PacketViewDlg.h"
+#include "gui/composer/CVX3xPacketViewDlg.h"
+#include "core/hub/ConsoleMessage.h"
 
 #include <QAction>
 #include <QLabel>

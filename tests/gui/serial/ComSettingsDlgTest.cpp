@@ -1,5 +1,5 @@
-#include "serial/CComSettingsDlg.h"
-#include "serial/PortList.h"
+#include "gui/serial/CComSettingsDlg.h"
+#include "gui/serial/PortList.h"
 
 #include <QApplication>
 #include <QComboBox>

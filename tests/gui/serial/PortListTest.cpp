@@ -1,7 +1,7 @@
-#include "serial/PortList.h"
+#include "gui/serial/PortList.h"
 
-#include "PtyPair.h"
-#include "serial/SimulatedPorts.h"
+#include "tests/support/PtyPair.h"
+#include "core/serial/SimulatedPorts.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "TrafficWindowFixture.h"
+#include "tests/gui/textwnd/TrafficWindowFixture.h"
 
 #include <QScrollBar>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "textwnd/ColorEditCommands.h"
-#include "textwnd/ColorEditWnd.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
 #include <QApplication>
 #include <QClipboard>

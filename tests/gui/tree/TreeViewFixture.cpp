@@ -1,6 +1,6 @@
-#include "TreeViewFixture.h"
+#include "tests/gui/tree/TreeViewFixture.h"
 
-#include "tree/CommandListHeader.h"
+#include "core/tree/CommandListHeader.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "RecordingDialogs.h"
-#include "RecordingEndpoint.h"
-#include "ScratchDir.h"
-#include "tree/CControlTreeView.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "tests/support/ScratchDir.h"
+#include "gui/tree/CControlTreeView.h"
 
 #include <QLineEdit>
 #include <QTreeWidgetItem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/CTelegramDecoder.h"
+#include "core/wmbus/CTelegramDecoder.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "console/CTelegramDecoder.h"
+#include "core/wmbus/CTelegramDecoder.h"
 
 namespace tovan {
 
@@ -12,10 +12,6 @@ constexpr const char* DEVICE_TYPES[10] = {
 } // namespace
 
 CTelegramDecoder::CTelegramDecoder(ManufacturerTable table) : m_table(std::move(table)) {}
-
-CTelegramDecoder::~CTelegramDecoder() {
-    StopTestSequence();
-}
 
 bool CTelegramDecoder::IsTelegram(std::string_view text) const {
     if (text.size() >= 2 && text[0] == 'F' && text[1] == 'F')
@@ -71,18 +67,6 @@ std::string CTelegramDecoder::Decode(std::string_view text) const {
     out += "\r\n";
     out += "RSSI: " + std::to_string(fields.rssiDbm) + " dBm\r\n";
     return out;
-}
-
-void CTelegramDecoder::StartTestSequence(OwnerEndpoint& owner, std::chrono::milliseconds period) {
-    StopTestSequence();
-    m_testSequence = std::make_unique<TestSequence>(owner, period);
-}
-
-void CTelegramDecoder::StopTestSequence() {
-    if (!m_testSequence)
-        return;
-    m_testSequence->stop();
-    m_testSequence.reset();
 }
 
 } // namespace tovan

@@ -1,4 +1,4 @@
-#include "console/ManufacturerTable.h"
+#include "core/wmbus/ManufacturerTable.h"
 
 #include <algorithm>
 #include <cstdio>

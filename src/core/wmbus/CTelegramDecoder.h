@@ -1,8 +1,7 @@
 #pragma once
 
-#include "console/ManufacturerTable.h"
-#include "console/TestSequence.h"
-#include "frames/CHexCodec.h"
+#include "core/wmbus/ManufacturerTable.h"
+#include "core/frames/CHexCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -10,8 +9,6 @@
 #include <string_view>
 
 namespace tovan {
-
-class OwnerEndpoint;
 
 // What a telegram says about the meter that sent it and how well it was heard.
 struct TelegramFields {
@@ -26,7 +23,7 @@ struct TelegramFields {
 
 // Turns the hex text of a frame that a second-family module received over the air into the
 // few lines the console shows under it: manufacturer, identification number, device type and
-// signal strength. It also starts and stops the console's test sequence.
+// signal strength.
 //
 // Decoding runs on the console's own thread; the decoder is not meant to be shared between
 // threads.
@@ -34,7 +31,7 @@ class CTelegramDecoder {
 public:
     CTelegramDecoder() = default;
     explicit CTelegramDecoder(ManufacturerTable table);
-    virtual ~CTelegramDecoder();
+    virtual ~CTelegramDecoder() = default;
     CTelegramDecoder(const CTelegramDecoder&) = delete;
     CTelegramDecoder& operator=(const CTelegramDecoder&) = delete;
 
@@ -49,13 +46,6 @@ public:
     // The same fields one by one. False for a text too short to hold them.
     bool DecodeFields(std::string_view text, TelegramFields& fields) const;
 
-    // Starts this console's sequence of sample telegrams towards `owner` (a running one is
-    // stopped first). The owner must outlive the sequence: stop it before the owner goes.
-    void StartTestSequence(OwnerEndpoint& owner,
-                           std::chrono::milliseconds period = TestSequence::DEFAULT_PERIOD);
-    // Stops the sequence and waits for its thread; a no-op when none runs.
-    void StopTestSequence();
-    bool testSequenceRunning() const { return m_testSequence != nullptr; }
 
     // Characters a text needs before Decode can read every field but the last byte.
     static constexpr std::size_t MIN_DECODABLE = 29;
@@ -63,7 +53,6 @@ public:
 private:
     mutable ManufacturerTable m_table; // caches the file; lookups do not change what it says
     CHexCodec m_codec;
-    std::unique_ptr<TestSequence> m_testSequence;
 };
 
 } // namespace tovan

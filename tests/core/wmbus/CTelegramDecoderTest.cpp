@@ -1,7 +1,7 @@
-#include "console/CTelegramDecoder.h"
+#include "core/wmbus/CTelegramDecoder.h"
 
-#include "ScratchDir.h"
-#include "console/TestTelegrams.h"
+#include "tests/support/ScratchDir.h"
+#include "core/wmbus/TestTelegrams.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

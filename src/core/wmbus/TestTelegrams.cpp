@@ -1,4 +1,4 @@
-#include "console/TestTelegrams.h"
+#include "core/wmbus/TestTelegrams.h"
 
 namespace tovan {
 

@@ -1,4 +1,4 @@
-#include "console/MeterTable.h"
+#include "core/wmbus/MeterTable.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,0 +1,113 @@
+#include "core/console/ConsoleTraffic.h"
+
+#include "core/console/DiscardedEntry.h"
+
+#include <vector>
+
+namespace tovan {
+
+ConsoleTraffic::ConsoleTraffic(ModuleFamily family, const ConsoleState& state,
+                               ConsolePanes& panes, ConsoleLogging& logging)
+    : m_family(family), m_state(state), m_panes(panes), m_logging(logging) {}
+
+void ConsoleTraffic::showBanner() {
+    traffic::Entry banner;
+    banner.parts.push_back({std::string(traffic::BANNER), traffic::BANNER_COLOUR});
+    showEntry(std::move(banner));
+}
+
+void ConsoleTraffic::addToWindow(const traffic::Entry& entry) {
+    for (const traffic::Part& part : entry.parts)
+        m_panes.addLine(part.text, part.colour);
+}
+
+// The log takes every received entry, whatever the filter shows.
+void ConsoleTraffic::showEntry(traffic::Entry entry) {
+    if (m_filter.matches(entry))
+        addToWindow(entry);
+    if (entry.logged)
+        m_logging.writeLog(entry.logText);
+    m_history.add(std::move(entry));
+}
+
+void ConsoleTraffic::setFilter(std::string_view text) {
+    if (text == m_filter.text())
+        return;
+    m_filter = TrafficFilter(text);
+    m_panes.clearOutput();
+    for (const traffic::Entry& entry : m_history.entries())
+        if (m_filter.matches(entry))
+            addToWindow(entry);
+}
+
+void ConsoleTraffic::clear() {
+    m_panes.clearOutput();
+    m_history.clear();
+    m_meters.clear();
+    if (m_metersChanged)
+        m_metersChanged();
+}
+
+std::string ConsoleTraffic::entryTime(Arrival arrival) {
+    return m_state.milliseconds ? m_entryClock.arrivedAt(arrival) : m_clock.now();
+}
+
+std::string ConsoleTraffic::charactersOf(const std::uint8_t* bytes, std::size_t length) const {
+    return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
+}
+
+// Every telegram counts for the meter overview, whether or not parsing is on.
+void ConsoleTraffic::countMeter(std::string_view hex, Arrival arrival) {
+    TelegramFields fields;
+    if (m_family != ModuleFamily::VM77 || !m_decoder.IsTelegram(hex) ||
+        !m_decoder.DecodeFields(hex, fields))
+        return;
+    m_meters.add(fields, traffic::wallTimeOf(arrival));
+    if (m_metersChanged)
+        m_metersChanged();
+}
+
+void ConsoleTraffic::showReceived(std::string_view hex, std::string_view characters,
+                                  Arrival arrival) {
+    ++m_received;
+    countMeter(hex, arrival);
+    const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
+    showEntry(traffic::received(m_family, entryTime(arrival), hex, parser, characters));
+}
+
+void ConsoleTraffic::showReceivedBytes(const std::uint8_t* bytes, std::size_t length,
+                                       Arrival arrival) {
+    m_hex.clear();
+    m_codec.BytesToHex(bytes, length, m_hex);
+    showReceived(m_hex, charactersOf(bytes, length), arrival);
+}
+
+void ConsoleTraffic::showTestTelegram(std::string_view text, Arrival arrival) {
+    if (!m_state.sideBySide) {
+        showReceived(text, {}, arrival);
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
+    const int count = m_codec.HexToBytes(text, bytes.data(), bytes.size());
+    showReceived(text, charactersOf(bytes.data(), static_cast<std::size_t>(count)), arrival);
+}
+
+void ConsoleTraffic::showTransmitted(const std::uint8_t* bytes, std::size_t length,
+                                     Arrival arrival) {
+    m_hex.clear();
+    m_codec.BytesToHex(bytes, length, m_hex);
+    showEntry(traffic::transmitted(m_family, entryTime(arrival), m_hex,
+                                   charactersOf(bytes, length)));
+}
+
+void ConsoleTraffic::showDiscarded(const std::uint8_t* payload, std::size_t length,
+                                   Arrival arrival) {
+    if (!m_state.showDiscarded || !payload)
+        return;
+    traffic::Entry entry = traffic::discarded(entryTime(arrival), payload, length);
+    entry.logged = true;
+    entry.logText = entry.parts.front().text;
+    showEntry(std::move(entry));
+}
+
+} // namespace tovan
