@@ -157,10 +157,8 @@ struct Setup {
     bool insight = false;
 };
 
-template <typename Console>
-Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
-    int master = -1;
-    int slave = -1;
+// A pseudo-terminal in raw mode; its slave's name is the console's port.
+std::string openRawPty(int& master, int& slave) {
     char name[256] = {};
     termios raw{};
     ::cfmakeraw(&raw);
@@ -168,6 +166,49 @@ Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
         std::perror("openpty");
         std::exit(1);
     }
+    return name;
+}
+
+// Logging on, the run's options, and the port opened.
+void openConsolePort(CSplitterView& console, const std::string& port, const Setup& setup,
+                     MeterOverview& meters) {
+    ModuleConsole& core = console.console();
+    PortSettings settings = core.state().port;
+    settings.portName = port;
+    core.setPortSettings(settings);
+    core.toggleLogging();
+    if (setup.parse)
+        core.toggleParse();
+    if (setup.insight) {
+        core.runCommand(consolecmd::ID_SHOW_DISCARDED);
+        core.runCommand(consolecmd::ID_MILLISECONDS);
+        core.traffic().setFilter("7");
+        meters.setConsole(&console);
+        meters.show();
+    }
+    core.openPort();
+    if (!core.portOpen()) {
+        std::fprintf(stderr, "cannot open %s\n", port.c_str());
+        std::exit(1);
+    }
+}
+
+// How late a 10 ms timer of the GUI thread fires while the console is busy.
+void measureLateness(QTimer& timer, QElapsedTimer& tick, std::vector<double>& lateness) {
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [&tick, &lateness] {
+        if (tick.isValid())
+            lateness.push_back(std::max(0.0, tick.nsecsElapsed() / 1e6 - 10.0));
+        tick.start();
+    });
+    timer.start(10);
+}
+
+template <typename Console>
+Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
+    int master = -1;
+    int slave = -1;
+    const std::string name = openRawPty(master, slave);
     const std::string logPath = std::string("/tmp/tovan-bench-log-") + std::to_string(::getpid());
     LogFileAnswer answers(QString::fromStdString(logPath));
     setDialogService(&answers);
@@ -179,37 +220,14 @@ Figures run(const Stream& stream, std::uint64_t frames, const Setup& setup) {
     area.addSubWindow(console);
     console->showMaximized();
     ModuleConsole& core = console->console();
-    PortSettings settings = core.state().port;
-    settings.portName = name;
-    core.setPortSettings(settings);
-    core.toggleLogging();
-    if (setup.parse)
-        core.toggleParse();
     MeterOverview meters;
-    if (setup.insight) {
-        core.runCommand(consolecmd::ID_SHOW_DISCARDED);
-        core.runCommand(consolecmd::ID_MILLISECONDS);
-        core.traffic().setFilter("7");
-        meters.setConsole(console);
-        meters.show();
-    }
-    core.openPort();
-    if (!core.portOpen()) {
-        std::fprintf(stderr, "cannot open %s\n", name);
-        std::exit(1);
-    }
+    openConsolePort(*console, name, setup, meters);
 
     Figures figures;
     figures.sent = frames;
     QElapsedTimer tick;
     QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (tick.isValid())
-            figures.lateness.push_back(std::max(0.0, tick.nsecsElapsed() / 1e6 - 10.0));
-        tick.start();
-    });
-    timer.start(10);
+    measureLateness(timer, tick, figures.lateness);
 
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();

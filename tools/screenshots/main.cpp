@@ -49,6 +49,50 @@ CSplitterView* openConsole(CDocManagerEx& documents, int kind, const QString& li
     return console->console().portOpen() ? console : nullptr;
 }
 
+// Both consoles at work: a few VX31 commands answered, telegrams parsed on the VM77 console.
+bool showConsoles(CMainFrame& frame, CSplitterView* vx31, CSplitterView* vm77, const QDir& folder) {
+    vm77->commandAction(consolecmd::ID_PARSE_RX)->trigger();
+    frame.mdiArea()->tileSubWindows();
+    for (std::uint8_t i = 0; i < 3; ++i) {
+        const auto command = frame::buildVx31Frame(0x01, i, {0x10, 0x20});
+        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
+        QTest::qWait(300);
+    }
+    const auto ping = frame::buildVm77Frame(0x01);
+    vm77->console().deliver(CD_SEND_FRAME, ping.data(), ping.size());
+    QTest::qWait(4500); // a few telegrams arrive
+    return save(frame, folder, "workbench-consoles.png");
+}
+
+// The traffic options of the VX31 console, against a module that makes mistakes.
+bool showTrafficOptions(CMainFrame& frame, CSplitterView* vx31, const QDir& folder) {
+    for (int id :
+         {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS, consolecmd::ID_SIDE_BY_SIDE})
+        vx31->commandAction(id)->trigger();
+    vx31->commandAction(consolecmd::ID_CLEAR_VIEW)->trigger();
+    for (std::uint8_t i = 0; i < 8; ++i) {
+        const auto command = frame::buildVx31Frame(0x01, i, {'O', 'K', i});
+        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
+        QTest::qWait(250);
+    }
+    return save(frame, folder, "workbench-traffic-options.png");
+}
+
+// The meters the VM77 module heard, and its traffic found and filtered.
+bool showMetersAndFind(CMainFrame& frame, CSplitterView* vm77, const QDir& folder) {
+    frame.activateConsole(vm77);
+    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
+    QTest::qWait(3000);
+    if (!save(frame, folder, "workbench-meters.png"))
+        return false;
+    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
+    vm77->findBar()->openFind();
+    vm77->findBar()->findField()->setText(QStringLiteral("Heat"));
+    vm77->findBar()->setFilterText(QStringLiteral("08455113"));
+    QTest::qWait(500);
+    return save(frame, folder, "workbench-find.png");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -76,42 +120,8 @@ int main(int argc, char* argv[]) {
         std::fputs("tovan-screenshots: could not open the simulated ports\n", stderr);
         return 1;
     }
-    vm77->commandAction(consolecmd::ID_PARSE_RX)->trigger();
-    frame.mdiArea()->tileSubWindows();
-    for (std::uint8_t i = 0; i < 3; ++i) {
-        const auto command = frame::buildVx31Frame(0x01, i, {0x10, 0x20});
-        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
-        QTest::qWait(300);
-    }
-    const auto ping = frame::buildVm77Frame(0x01);
-    vm77->console().deliver(CD_SEND_FRAME, ping.data(), ping.size());
-    QTest::qWait(4500); // a few telegrams arrive
-    if (!save(frame, folder, "workbench-consoles.png"))
-        return 1;
-
-    // The traffic options of the VX31 console, against a module that makes mistakes.
-    for (int id :
-         {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS, consolecmd::ID_SIDE_BY_SIDE})
-        vx31->commandAction(id)->trigger();
-    vx31->commandAction(consolecmd::ID_CLEAR_VIEW)->trigger();
-    for (std::uint8_t i = 0; i < 8; ++i) {
-        const auto command = frame::buildVx31Frame(0x01, i, {'O', 'K', i});
-        vx31->console().deliver(CD_SEND_FRAME, command.data(), command.size());
-        QTest::qWait(250);
-    }
-    if (!save(frame, folder, "workbench-traffic-options.png"))
-        return 1;
-
-    // The meters the VM77 module heard, and its traffic found and filtered.
-    frame.activateConsole(vm77);
-    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
-    QTest::qWait(3000);
-    if (!save(frame, folder, "workbench-meters.png"))
-        return 1;
-    frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
-    vm77->findBar()->openFind();
-    vm77->findBar()->findField()->setText(QStringLiteral("Heat"));
-    vm77->findBar()->setFilterText(QStringLiteral("08455113"));
-    QTest::qWait(500);
-    return save(frame, folder, "workbench-find.png") ? 0 : 1;
+    const bool saved = showConsoles(frame, vx31, vm77, folder) &&
+                       showTrafficOptions(frame, vx31, folder) &&
+                       showMetersAndFind(frame, vm77, folder);
+    return saved ? 0 : 1;
 }

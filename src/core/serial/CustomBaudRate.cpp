@@ -1,4 +1,6 @@
 // Kept apart: the kernel's termios2 header cannot live beside <termios.h>.
+#include "core/serial/CustomBaudRate.h"
+
 #include <asm/termbits.h>
 #include <cerrno>
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "core/serial/PosixPort.h"
 
+#include "core/serial/CustomBaudRate.h"
 #include "core/serial/LineTime.h"
 
 #include <cerrno>

@@ -1,20 +1,12 @@
 #include "core/tree/CommandListFile.h"
 
+#include "core/tree/RecordScanner.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tovan {
-
-namespace {
-
-enum class ScanState { Idle, AfterMarker, InLabel, AfterLabel, InData, AfterClose };
-
-bool isDropped(int c) {
-    return c == '"' || c == '#' || c == '{' || c == '}';
-}
-
-} // namespace
 
 CommandListFile::~CommandListFile() {
     close();
@@ -77,99 +69,16 @@ int CommandListFile::nextByte() {
     return c;
 }
 
-void CommandListFile::noteSkipped(ListRecord& record) const {
-    if (record.skippedLines.empty() || record.skippedLines.back() != m_line)
-        record.skippedLines.push_back(m_line);
-}
-
 ListRecord CommandListFile::readRecord() {
-    ListRecord record;
     if (!m_file || m_writing)
-        return record;
-    ScanState state = ScanState::Idle;
-    bool quoteLast = false; // the label's last byte so far was a dropped quote
+        return {};
+    RecordScanner scanner;
     for (;;) {
         const int c = nextByte();
-        if (c == EOF) {
-            if (state == ScanState::InData) { // a data line that ends the file is complete
-                record.kind = RecordKind::Command;
-                return record;
-            }
-            record.cutOff = state == ScanState::InLabel || state == ScanState::AfterLabel;
-            return record;
-        }
-        const char byte = static_cast<char>(c);
-        switch (state) {
-        case ScanState::Idle:
-            if (c == '#')
-                state = ScanState::AfterMarker;
-            else if (c != '\n' && c != ' ')
-                noteSkipped(record);
-            break;
-        case ScanState::AfterMarker:
-            if (c == ' ') {
-                ++record.indentation;
-            } else if (c == '"') {
-                state = ScanState::InLabel;
-                record.line = m_line;
-            } else if (c == '}') {
-                state = ScanState::AfterClose;
-                record.closeBlocks.push_back({m_line, record.indentation});
-                record.indentation = 0;
-            } else if (c != '\n') {
-                noteSkipped(record);
-            }
-            break;
-        case ScanState::InLabel:
-            if (c == '\n') {
-                if (quoteLast)
-                    record.droppedFromLabel.pop_back(); // the closing quote
-                state = ScanState::AfterLabel;
-            } else if (isDropped(c)) {
-                record.droppedFromLabel += byte;
-                quoteLast = c == '"';
-            } else {
-                record.label += byte;
-                quoteLast = false;
-            }
-            break;
-        case ScanState::AfterLabel:
-            if (c == '{') {
-                record.kind = RecordKind::Folder;
-                return record;
-            }
-            if (c == '\n' || c == ' ')
-                break;
-            if (c == '#' && record.markerForData == 0)
-                record.markerForData = m_line;
-            if (isDropped(c) || c == ',') {
-                record.droppedFromData += byte;
-                break;
-            }
-            record.data += byte;
-            state = ScanState::InData;
-            break;
-        case ScanState::InData:
-            if (c == '\n') {
-                record.kind = RecordKind::Command;
-                return record;
-            }
-            if (c == ',') {
-                record.data += ' ';
-                ++record.commasInData;
-            } else if (isDropped(c)) {
-                record.droppedFromData += byte;
-            } else {
-                record.data += byte;
-            }
-            break;
-        case ScanState::AfterClose:
-            if (c == '#')
-                state = ScanState::AfterMarker;
-            else if (c != '\n' && c != ' ')
-                noteSkipped(record);
-            break;
-        }
+        if (c == EOF)
+            return scanner.finish();
+        if (scanner.feed(static_cast<char>(c), m_line))
+            return scanner.take();
     }
 }
 

@@ -1,6 +1,6 @@
 #include "gui/app/CDocManagerEx.h"
 
-#include "gui/app/CMainFrame.h"
+#include "gui/app/ConsoleWindowHost.h"
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/CSplitterViewVM77.h"
@@ -29,13 +29,13 @@ QString canonical(const QString& path) {
 
 } // namespace
 
-CDocManagerEx::CDocManagerEx(CMainFrame& frame, QObject* parent)
-    : QObject(parent), m_frame(frame) {}
+CDocManagerEx::CDocManagerEx(ConsoleWindowHost& host, QObject* parent)
+    : QObject(parent), m_host(host) {}
 
 CDocManagerEx::~CDocManagerEx() = default;
 
 void CDocManagerEx::failed(const char* text) {
-    dialogs().messageBox(&m_frame, QString::fromLatin1(text), QString::fromLatin1(texts::APP_TITLE),
+    dialogs().messageBox(m_host.dialogParent(), QString::fromLatin1(text), QString::fromLatin1(texts::APP_TITLE),
                          DialogService::Icon::Warning, DialogService::Buttons::Ok);
 }
 
@@ -47,7 +47,7 @@ CTOVANStudioDoc* CDocManagerEx::newDocument() {
         QStringList names;
         for (const DocumentTemplate& kind : m_templates)
             names << kind.documentName;
-        index = dialogs().chooseFromList(&m_frame, QStringLiteral("New"), names);
+        index = dialogs().chooseFromList(m_host.dialogParent(), QStringLiteral("New"), names);
         if (index < 0 || index >= static_cast<int>(m_templates.size()))
             return nullptr;
     }
@@ -56,7 +56,7 @@ CTOVANStudioDoc* CDocManagerEx::newDocument() {
 
 CTOVANStudioDoc* CDocManagerEx::promptOpen() {
     const QString path =
-        dialogs().openFileName(&m_frame, QStringLiteral("Open"),
+        dialogs().openFileName(m_host.dialogParent(), QStringLiteral("Open"),
                                m_templates.front().filterName + QStringLiteral(";;All Files (*)"));
     return path.isEmpty() ? nullptr : openDocumentFile(path);
 }
@@ -88,7 +88,7 @@ CTOVANStudioDoc* CDocManagerEx::openWithTemplate(int index, QString path) {
     if (path.startsWith('"'))
         path.remove(0, 1);
     if (CTOVANStudioDoc* open = findOpen(path)) {
-        m_frame.activateConsole(open->console());
+        m_host.activateConsole(open->console());
         return open;
     }
     CTOVANStudioDoc* document = createDocument(index);
@@ -125,7 +125,7 @@ CTOVANStudioDoc* CDocManagerEx::createDocument(int index) {
     connect(console, &QObject::destroyed, this, [this, document] { forget(document); });
     connect(document, &CTOVANStudioDoc::titleChanged, this, &CDocManagerEx::documentsChanged);
     connect(document, &CTOVANStudioDoc::modifiedChanged, this, &CDocManagerEx::documentsChanged);
-    m_frame.addConsole(console);
+    m_host.addConsole(console);
     return document;
 }
 
@@ -164,7 +164,7 @@ bool CDocManagerEx::saveDocumentAs(CTOVANStudioDoc* document) {
     if (!document)
         return false;
     const DocumentTemplate& kind = m_templates[static_cast<std::size_t>(document->templateIndex())];
-    const QString path = dialogs().saveFileName(&m_frame, QStringLiteral("Save As"),
+    const QString path = dialogs().saveFileName(m_host.dialogParent(), QStringLiteral("Save As"),
                                                 kind.extension.mid(1), kind.filterName);
     if (path.isEmpty())
         return false;
@@ -188,7 +188,7 @@ bool CDocManagerEx::saveModified(CTOVANStudioDoc* document) {
         return true;
     const QString name = document->pathName().isEmpty() ? document->title() : document->pathName();
     const auto answer =
-        dialogs().messageBox(&m_frame, QStringLiteral("Save changes to %1?").arg(name),
+        dialogs().messageBox(m_host.dialogParent(), QStringLiteral("Save changes to %1?").arg(name),
                              QString::fromLatin1(texts::APP_TITLE), DialogService::Icon::Warning,
                              DialogService::Buttons::YesNoCancel);
     if (answer == DialogService::Answer::Cancel)

@@ -11,7 +11,7 @@
 
 namespace tovan {
 
-class CMainFrame;
+class ConsoleWindowHost;
 class CSplitterView;
 class CTOVANStudioDoc;
 
@@ -20,7 +20,7 @@ class CTOVANStudioDoc;
 class CDocManagerEx : public QObject {
     Q_OBJECT
 public:
-    explicit CDocManagerEx(CMainFrame& frame, QObject* parent = nullptr);
+    explicit CDocManagerEx(ConsoleWindowHost& host, QObject* parent = nullptr);
     ~CDocManagerEx() override;
 
     void addTemplate(const DocumentTemplate& kind) { m_templates.push_back(kind); }
@@ -60,7 +60,7 @@ private:
     bool saveTo(CTOVANStudioDoc* document, const QString& path);
     void failed(const char* text);
 
-    CMainFrame& m_frame;
+    ConsoleWindowHost& m_host;
     std::vector<DocumentTemplate> m_templates;
     std::vector<int> m_untitledCounts;
     QList<CTOVANStudioDoc*> m_documents;

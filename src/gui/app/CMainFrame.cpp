@@ -1,25 +1,38 @@
 #include "gui/app/CMainFrame.h"
 
+#include "gui/app/AppCommands.h"
 #include "gui/app/CClientBackgroundWnd.h"
 #include "gui/app/CDocManagerEx.h"
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/app/LockIndicators.h"
+#include "gui/app/MainFrameActions.h"
+#include "gui/app/MainFrameMenus.h"
+#include "gui/app/TrafficPrinter.h"
+#include "gui/composer/CPacketViewDlg.h"
+#include "gui/console/TrafficFindBar.h"
+#include "gui/shared/DialogService.h"
+#include "gui/textwnd/ColorEditCommands.h"
+#include "gui/textwnd/ColorEditWnd.h"
 #include "gui/console/CSplitterView.h"
 #include "core/console/ConsoleCommands.h"
 #include "gui/console/MeterOverview.h"
 #include "gui/shared/AppTexts.h"
 #include "gui/tree/CControlTreeView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QUrl>
+
+#include <functional>
 
 namespace tovan {
 
@@ -32,8 +45,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_mdiArea->setObjectName(QStringLiteral("mdiClient"));
     setCentralWidget(m_mdiArea);
     m_background = new CClientBackgroundWnd(m_mdiArea->viewport());
-    createActions();
-    createToolBar();
+    m_actions = std::make_unique<MainFrameActions>(*this);
+    m_toolBar = m_actions->createToolBar();
+    m_menus = std::make_unique<MainFrameMenus>(*this, *m_actions);
     createStatusBar();
     createMeterOverview();
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onConsoleActivated);
@@ -54,6 +68,7 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::setDocManager(CDocManagerEx* documents) {
     m_documents = documents;
+    m_menus->setDocuments(documents);
     connect(documents, &CDocManagerEx::documentsChanged, this, [this] {
         updateCaption();
         updateCommandStates();
@@ -86,6 +101,25 @@ void CMainFrame::createMeterOverview() {
     connect(toggle, &QAction::toggled, m_meterDock, &QDockWidget::setVisible);
     connect(m_meterDock, &QDockWidget::visibilityChanged, toggle,
             [this, toggle](bool) { toggle->setChecked(!m_meterDock->isHidden()); });
+}
+
+QAction* CMainFrame::commandAction(int commandId) const {
+    return m_actions->action(commandId);
+}
+
+QStringList CMainFrame::menuTitles() const {
+    return m_menus->titles();
+}
+
+void CMainFrame::rebuildMenus() {
+    CSplitterView* console = activeConsole();
+    m_menuConsole = console;
+    m_menuId = console ? console->menuId() : appcmd::IDR_MAINFRAME;
+    m_menus->rebuild(console);
+}
+
+void CMainFrame::updateCommandStates() {
+    m_actions->updateStates(activeConsole());
 }
 
 void CMainFrame::addConsole(CSplitterView* console) {
@@ -158,6 +192,136 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     for (const QUrl& url : urls)
         if (url.isLocalFile())
             m_documents->openDocumentFile(url.toLocalFile());
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+void CMainFrame::fileNew() {
+    if (m_documents)
+        m_documents->newDocument();
+}
+
+void CMainFrame::fileOpen() {
+    if (m_documents)
+        m_documents->promptOpen();
+}
+
+void CMainFrame::fileClose() {
+    if (CSplitterView* console = activeConsole())
+        console->close();
+}
+
+void CMainFrame::fileSave() {
+    if (m_documents)
+        m_documents->saveDocument(m_documents->documentOf(activeConsole()));
+}
+
+void CMainFrame::fileSaveAs() {
+    if (m_documents)
+        m_documents->saveDocumentAs(m_documents->documentOf(activeConsole()));
+}
+
+void CMainFrame::printActiveConsole() {
+    CSplitterView* console = activeConsole();
+    if (!console)
+        return;
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    if (dialogs().printDialog(this, *m_printer))
+        printTraffic(console->outputWindow()->model().store(), *m_printer);
+}
+
+void CMainFrame::filePrint() {
+    printActiveConsole();
+}
+
+void CMainFrame::filePrintSetup() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    dialogs().pageSetupDialog(this, *m_printer);
+}
+
+namespace {
+
+// The edit commands go to the pane that has the focus: a field of the composer, or the traffic
+// window (which copies, and pastes only where it is writable).
+void editInFocus(int windowCommand, const std::function<void(QLineEdit*)>& fieldCommand) {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* field = qobject_cast<QLineEdit*>(focus)) {
+        fieldCommand(field);
+        return;
+    }
+    for (QWidget* widget = focus; widget; widget = widget->parentWidget())
+        if (auto* window = qobject_cast<ColorEditWnd*>(widget)) {
+            window->runCommand(windowCommand);
+            return;
+        }
+}
+
+} // namespace
+
+void CMainFrame::editUndo() {
+    editInFocus(coloredit::ID_EDIT_UNDO, [](QLineEdit* field) { field->undo(); });
+}
+
+void CMainFrame::editCut() {
+    editInFocus(coloredit::ID_EDIT_CUT, [](QLineEdit* field) { field->cut(); });
+}
+
+void CMainFrame::editCopy() {
+    editInFocus(coloredit::ID_EDIT_COPY, [](QLineEdit* field) { field->copy(); });
+}
+
+void CMainFrame::editPaste() {
+    editInFocus(coloredit::ID_EDIT_PASTE, [](QLineEdit* field) { field->paste(); });
+}
+
+void CMainFrame::editFind() {
+    if (CSplitterView* console = activeConsole())
+        console->findBar()->openFind();
+}
+
+namespace {
+
+// The panes the focus moves through: tree, traffic window, composer.
+QList<QWidget*> panesOf(CSplitterView* console) {
+    return {console->tree(), console->outputWindow(), console->composer()};
+}
+
+void movePane(CSplitterView* console, int step) {
+    if (!console)
+        return;
+    const QList<QWidget*> panes = panesOf(console);
+    int current = -1;
+    for (int i = 0; i < panes.size(); ++i)
+        if (panes[i]->isAncestorOf(QApplication::focusWidget()) ||
+            panes[i] == QApplication::focusWidget())
+            current = i;
+    const int next =
+        (current + step + static_cast<int>(panes.size())) % static_cast<int>(panes.size());
+    // The composer passes the focus on to its first field.
+    QWidget* target = panes[next];
+    if (next == 2 && target->nextInFocusChain() && target->isAncestorOf(target->nextInFocusChain()))
+        target = target->nextInFocusChain();
+    target->setFocus(Qt::TabFocusReason);
+}
+
+} // namespace
+
+void CMainFrame::nextPane() {
+    movePane(activeConsole(), 1);
+}
+
+void CMainFrame::previousPane() {
+    movePane(activeConsole(), -1);
+}
+
+void CMainFrame::windowCascade() {
+    m_mdiArea->cascadeSubWindows();
+}
+
+void CMainFrame::windowTile() {
+    m_mdiArea->tileSubWindows();
 }
 
 } // namespace tovan

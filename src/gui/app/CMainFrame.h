@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "gui/app/ConsoleWindowHost.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -10,7 +11,6 @@ class QAction;
 class QDockWidget;
 class QMdiArea;
 class QMdiSubWindow;
-class QMenu;
 class QPrinter;
 class QToolBar;
 
@@ -20,12 +20,15 @@ class CClientBackgroundWnd;
 class CDocManagerEx;
 class CSplitterView;
 class LockIndicators;
+class MainFrameActions;
+class MainFrameMenus;
 class MeterOverview;
 
 // The application's main window: the consoles as MDI children over a white area with the
 // workbench's picture, the toolbar, the status bar with the lock indicators, and the menus of
-// the active console (or the short menu while none is open).
-class CMainFrame : public QMainWindow {
+// the active console (or the short menu while none is open). Its commands are built by
+// MainFrameActions and its menus by MainFrameMenus; what each command does is here.
+class CMainFrame : public QMainWindow, public ConsoleWindowHost {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
@@ -38,8 +41,10 @@ public:
     QToolBar* toolBar() const { return m_toolBar; }
     MeterOverview* meterOverview() const { return m_meters; }
     LockIndicators* lockIndicators() const { return m_locks; }
-    void addConsole(CSplitterView* console);
-    void activateConsole(CSplitterView* console);
+    // ConsoleWindowHost
+    void addConsole(CSplitterView* console) override;
+    void activateConsole(CSplitterView* console) override;
+    QWidget* dialogParent() override { return this; }
     // The console the user works in, or null.
     CSplitterView* activeConsole() const;
 
@@ -52,32 +57,7 @@ public:
     // Prints the active console's traffic text through the print dialog.
     void printActiveConsole();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    void createActions();
-    QAction* addCommand(int id, const QString& text, const QString& prompt,
-                        void (CMainFrame::*handler)());
-    void createToolBar();
-    void createStatusBar();
-    void createMeterOverview();
-    void rebuildMenus();
-    void addFileMenu(bool consoleMenu);
-    void addRecentFiles(QMenu* file);
-    void addEditMenu();
-    void addViewMenu();
-    void addConsoleMenus(CSplitterView* console);
-    void addWindowMenu();
-    void addHelpMenu();
-    void fillWindowMenu(QMenu* menu);
-    void onConsoleActivated(QMdiSubWindow* window);
-    void updateCommandStates();
-    void updateCaption();
-
-    // Command handlers.
+    // The frame's own commands.
     void fileNew();
     void fileOpen();
     void fileClose();
@@ -96,6 +76,19 @@ private:
     void windowTile();
     void noEffect() {}
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createStatusBar();
+    void createMeterOverview();
+    void rebuildMenus();
+    void onConsoleActivated(QMdiSubWindow* window);
+    void updateCommandStates();
+    void updateCaption();
+
     QMdiArea* m_mdiArea = nullptr;
     CClientBackgroundWnd* m_background = nullptr;
     QToolBar* m_toolBar = nullptr;
@@ -103,7 +96,8 @@ private:
     MeterOverview* m_meters = nullptr;
     QDockWidget* m_meterDock = nullptr;
     CDocManagerEx* m_documents = nullptr;
-    QHash<int, QAction*> m_commands;
+    std::unique_ptr<MainFrameActions> m_actions;
+    std::unique_ptr<MainFrameMenus> m_menus;
     QPointer<CSplitterView> m_menuConsole;
     int m_menuId = 0;
     std::unique_ptr<QPrinter> m_printer;

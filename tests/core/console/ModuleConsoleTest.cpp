@@ -2,14 +2,10 @@
 // the message protocol, logging failures and closing while frames flood in.
 #include "core/console/ModuleConsole.h"
 
-#include "tests/support/ConsoleHarness.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScratchDir.h"
 #include "core/console/ConsoleCommands.h"
-#include "core/wmbus/TestTelegrams.h"
 #include "core/frames/FrameBuilder.h"
-#include "core/hub/ConsoleMessage.h"
-#include "core/serial/SerialChannel.h"
+#include "tests/core/console/ConsoleOnPty.h"
+#include "tests/support/ScratchDir.h"
 
 #include <atomic>
 #include <fcntl.h>
@@ -21,50 +17,8 @@
 using namespace tovan;
 using namespace tovan::test;
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<ConsoleHarness::Line>;
 
-namespace {
-
-constexpr Colour RX = 0x0025C8;
-constexpr Colour TX = 0x008B00;
-constexpr Colour DECODED = 0xCD0000;
-
-// A console of one family on its own channel, with a pseudo-terminal as its port.
-struct ConsoleOnPty {
-    explicit ConsoleOnPty(ModuleFamily family) : channel(family), harness(family, &channel) {
-        harness.portAnswer = pty.slavePath();
-        harness.console().choosePort();
-    }
-    bool open() {
-        harness.console().openPort();
-        return harness.console().portOpen();
-    }
-    void send(const Bytes& frame) {
-        harness.console().deliver(CD_SEND_FRAME, frame.data(), frame.size());
-    }
-    bool waitForLines(std::size_t count) {
-        return harness.runUntil([&] { return harness.lines.size() >= count; });
-    }
-
-    PtyPair pty;
-    SerialChannel channel;
-    ConsoleHarness harness;
-};
-
-Bytes telegramBytes(int sample) {
-    Bytes bytes;
-    for (std::size_t i = 0; i + 1 < testTelegram(sample).size(); i += 3)
-        bytes.push_back(static_cast<std::uint8_t>(
-            std::stoi(std::string(testTelegram(sample).substr(i, 2)), nullptr, 16)));
-    return bytes;
-}
-
-void deliverText(ModuleConsole& console, std::uint32_t code, const std::string& text) {
-    console.deliver(code, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-}
-
-} // namespace
 
 TEST(ModuleConsole, OpensAndClosesItsPortWithItsTexts) {
     ConsoleOnPty c(ModuleFamily::VX31);
@@ -317,94 +271,4 @@ TEST(ModuleConsole, ALostPortIsClosedAndToldOnce) {
     ASSERT_EQ(c.harness.errors.size(), 1u);
     EXPECT_EQ(c.harness.errors[0].text, "Communication port " + c.pty.slavePath() + " lost.");
     EXPECT_EQ(c.harness.errors[0].caption, "Communication Error");
-}
-
-TEST(ModuleConsole, ClearViewAndTheStoredListWithItsHeader) {
-    ScratchDir dir;
-    ConsoleHarness harness(ModuleFamily::VM77);
-    ModuleConsole& console = harness.console();
-    console.clearView();
-    EXPECT_TRUE(harness.lines.empty()) << "the banner goes too";
-
-    const std::string path = dir.write("list.tcs", "the old list\r\n");
-    deliverText(console, CD_STORE_LIST, path);
-    const std::string saved = dir.read("list.tcs");
-    EXPECT_EQ(saved.find("\r\n*VM77\r\n"), saved.find("\r\n")) << "the model on line 2";
-    EXPECT_EQ(saved.substr(saved.size() - harness.listRecords.size()), harness.listRecords);
-    EXPECT_EQ(console.state().commandListPath, path);
-
-    // A save that fails half-way keeps the old file as it was.
-    harness.listWritable = false;
-    EXPECT_FALSE(console.SaveCommandList(path));
-    EXPECT_EQ(dir.read("list.tcs"), saved);
-}
-
-// Closing a console that has an open port, an active log and a running test sequence while
-// frames flood in: nothing hangs, nothing is touched after the console is gone.
-TEST(ModuleConsole, ClosingWhileFramesFloodInNeitherHangsNorCrashes) {
-    ScratchDir dir;
-    const Bytes flood = [] {
-        Bytes bytes;
-        for (int i = 0; i < 2000; ++i) {
-            const Bytes f = frame::buildVm77Frame(static_cast<std::uint8_t>(i), {1, 2, 3});
-            bytes.insert(bytes.end(), f.begin(), f.end());
-        }
-        return bytes;
-    }();
-    for (int round = 0; round < 40; ++round) {
-        auto c = std::make_unique<ConsoleOnPty>(ModuleFamily::VM77);
-        c->harness.logFileAnswers.push_back(dir.path("flood.txt"));
-        c->harness.console().toggleLogging();
-        c->harness.console().toggleTestSequence();
-        ASSERT_TRUE(c->open());
-        std::atomic<bool> stop{false};
-        // The module writes as long as the port takes it, and goes on after the console is
-        // gone (its writes then find the line full).
-        ::fcntl(c->pty.masterFd(), F_SETFL, O_NONBLOCK);
-        std::thread module([&] {
-            while (!stop) {
-                [[maybe_unused]] ssize_t n = ::write(c->pty.masterFd(), flood.data(), flood.size());
-                std::this_thread::sleep_for(1ms);
-            }
-        });
-        c->harness.loop.runFor(std::chrono::milliseconds(5 + round % 7));
-        c->harness.destroyConsole();
-        stop = true;
-        module.join();
-        EXPECT_EQ(c->channel.openCount(), 0);
-    }
-}
-
-// The filter shows only matching entries, also those that arrive while it is set; the window's
-// 1,000 lines count what is stored, and clearing the filter shows all of it again.
-TEST(ModuleConsole, TheFilterHidesEntriesWithoutLosingAny) {
-    ConsoleHarness harness(ModuleFamily::VX31);
-    ModuleConsole& console = harness.console();
-    auto receive = [&](int i) {
-        const Bytes frame =
-            frame::buildVx31Frame(static_cast<std::uint8_t>(i % 7 == 0 ? 0xAB : 1),
-                                  static_cast<std::uint8_t>(i), {std::uint8_t(i >> 8)});
-        console.deliver(CD_RX_FRAME, frame.data(), frame.size());
-    };
-    for (int i = 0; i < 800; ++i)
-        receive(i);
-    console.traffic().setFilter("fe 01 ab"); // bytes, in any case
-    // Frames 300 to 799 fill the window's 1,000 lines; 72 of them hold AB.
-    EXPECT_EQ(harness.lines.size(), 72u);
-    for (int i = 800; i < 1400; ++i)
-        receive(i);
-    const std::size_t shown = harness.lines.size();
-    EXPECT_EQ(shown, 72u + 85u);
-    for (const auto& line : harness.lines)
-        ASSERT_NE(line.text.find("FE 01 AB"), std::string::npos);
-
-    console.traffic().setFilter("");
-    // Every entry takes two lines: the newest 500 fill the window's 1,000 lines.
-    ASSERT_EQ(harness.lines.size(), 500u);
-    EXPECT_NE(harness.lines.front().text.find(" FE 01 01 84 03 "), std::string::npos)
-        << "the oldest stored entry is frame 900";
-    console.traffic().setFilter("0x01 0xAB");
-    // The 71 of frames 903 to 1393 that start FE 01 AB, and frames 939 and 1195
-    // (FE 01 01 AB ...).
-    EXPECT_EQ(harness.lines.size(), 73u) << "hidden entries are kept";
 }
