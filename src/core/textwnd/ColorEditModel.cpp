@@ -21,26 +21,27 @@ std::string rightPart(const std::string& s, int from) {
 } // namespace
 
 ColorEditModel::ColorEditModel(int tabWidth, ColorEditHooks* hooks)
-    : m_hooks(hooks ? hooks : &m_noWindow), m_tabWidth(std::max(tabWidth, 1)) {
+    : m_hooks(hooks ? hooks : &m_noWindow), m_selection(m_store, m_hooks),
+      m_tabWidth(std::max(tabWidth, 1)) {
     m_store.setRefreshHandler([this] { m_hooks->UpdateScrollBars(); });
 }
 
 void ColorEditModel::setHooks(ColorEditHooks* hooks) {
     m_hooks = hooks ? hooks : &m_noWindow;
+    m_selection.setHooks(m_hooks);
 }
 
 void ColorEditModel::Reset() {
     m_store.ClearLines();
     m_hooks->notifyChange();
-    m_caret = m_anchor = TextPos{};
-    m_selectionSeen = false;
+    m_selection.reset();
     m_hooks->resetView();
 }
 
 void ColorEditModel::AddLine(std::string_view text, Colour colour) {
     if (lineCount() > m_lineLimit)
         m_store.truncate(m_lineLimit, false);
-    m_caret = m_anchor = TextPos{};
+    m_selection.placeAt(TextPos{});
     std::string entry;
     entry.reserve(text.size() + 1);
     entry.append(text).push_back('\n');
@@ -72,22 +73,23 @@ void ColorEditModel::insertMultiLine(std::string_view text, std::optional<Colour
     DeleteSelection();
     std::string segment;
     std::string tail;
-    int column = m_caret.column;
+    TextPos caret = m_selection.caret();
+    int column = caret.column;
     bool split = false;
     for (char ch : text) {
         const auto b = static_cast<unsigned char>(ch);
         if (b == '\n') {
-            const int line = m_caret.line;
+            const int line = caret.line;
             if (!split && line < lineCount()) {
                 const std::string& current = m_store.text(line);
-                tail = rightPart(current, m_caret.column);
-                m_store.SetLine(leftPart(current, m_caret.column) + segment, line, colour, false);
+                tail = rightPart(current, caret.column);
+                m_store.SetLine(leftPart(current, caret.column) + segment, line, colour, false);
             } else {
                 m_store.InsertLine(segment, line, colour, false);
             }
             segment.clear();
             column = 0;
-            m_caret = TextPos{0, line + 1};
+            caret = TextPos{0, line + 1};
             split = true;
         } else if (b == '\t') {
             const std::string fill = TabFill(column);
@@ -98,40 +100,41 @@ void ColorEditModel::insertMultiLine(std::string_view text, std::optional<Colour
             segment.push_back(ch);
         }
     }
-    if (split)
-        finishSplitInsert(segment, tail, colour);
-    else
-        finishInlineInsert(segment, colour);
-    m_anchor = m_caret;
+    caret = split ? finishSplitInsert(segment, tail, colour, caret)
+                  : finishInlineInsert(segment, colour, caret);
+    m_selection.placeAt(caret);
     m_hooks->UpdateScrollBars();
     m_hooks->repaintAll();
     m_hooks->showCaret();
 }
 
-void ColorEditModel::finishSplitInsert(const std::string& segment, const std::string& tail,
-                                       std::optional<Colour> colour) {
+TextPos ColorEditModel::finishSplitInsert(const std::string& segment, const std::string& tail,
+                                          std::optional<Colour> colour, TextPos caret) {
     if (segment.empty() && tail.empty())
-        return;
+        return caret;
     const std::string last = segment + tail;
-    m_store.InsertLine(last, m_caret.line, colour, false);
-    m_caret.line = std::min(m_caret.line, lineCount() - 1);
-    m_caret.column = static_cast<int>(last.size());
+    m_store.InsertLine(last, caret.line, colour, false);
+    caret.line = std::min(caret.line, lineCount() - 1);
+    caret.column = static_cast<int>(last.size());
+    return caret;
 }
 
-void ColorEditModel::finishInlineInsert(const std::string& segment, std::optional<Colour> colour) {
+TextPos ColorEditModel::finishInlineInsert(const std::string& segment, std::optional<Colour> colour,
+                                           TextPos caret) {
     if (segment.empty())
-        return;
-    if (m_caret.line < lineCount()) {
-        const std::string& current = m_store.text(m_caret.line);
-        const std::string head = leftPart(current, m_caret.column);
-        m_store.SetLine(head + segment + rightPart(current, m_caret.column), m_caret.line, colour,
+        return caret;
+    if (caret.line < lineCount()) {
+        const std::string& current = m_store.text(caret.line);
+        const std::string head = leftPart(current, caret.column);
+        m_store.SetLine(head + segment + rightPart(current, caret.column), caret.line, colour,
                         false);
-        m_caret.column = static_cast<int>(head.size() + segment.size());
+        caret.column = static_cast<int>(head.size() + segment.size());
     } else {
-        m_caret.line = lineCount();
-        m_store.InsertLine(segment, m_caret.line, colour, false);
-        m_caret.column = static_cast<int>(segment.size());
+        caret.line = lineCount();
+        m_store.InsertLine(segment, caret.line, colour, false);
+        caret.column = static_cast<int>(segment.size());
     }
+    return caret;
 }
 
 std::string ColorEditModel::TabFill(int column) const {
@@ -148,77 +151,84 @@ void ColorEditModel::InsertString(std::string_view s) {
             typed.push_back(ch);
     if (typed.empty())
         return;
-    if (m_caret.line >= lineCount()) {
-        m_caret.line = lineCount();
-        m_store.InsertLine(typed, m_caret.line);
-        m_caret.column = static_cast<int>(typed.size());
-        m_anchor = m_caret;
-        m_hooks->repaintLines(m_caret.line, m_caret.line, 0);
+    TextPos caret = m_selection.caret();
+    if (caret.line >= lineCount()) {
+        caret.line = lineCount();
+        m_store.InsertLine(typed, caret.line);
+        caret.column = static_cast<int>(typed.size());
+        m_selection.placeAt(caret);
+        m_hooks->repaintLines(caret.line, caret.line, 0);
         return;
     }
-    const std::string& current = m_store.text(m_caret.line);
-    const std::string head = leftPart(current, m_caret.column);
-    const std::string tail = rightPart(current, m_caret.column);
+    const std::string& current = m_store.text(caret.line);
+    const std::string head = leftPart(current, caret.column);
+    const std::string tail = rightPart(current, caret.column);
     if (!tail.empty())
-        m_hooks->repaintLines(m_caret.line, m_caret.line, 0);
-    m_store.SetLine(head + typed + tail, m_caret.line);
-    m_caret.column = static_cast<int>(head.size() + typed.size());
+        m_hooks->repaintLines(caret.line, caret.line, 0);
+    m_store.SetLine(head + typed + tail, caret.line);
+    caret.column = static_cast<int>(head.size() + typed.size());
+    m_selection.setCaret(caret);
     m_hooks->EnsureCaretVisible();
-    m_anchor = m_caret;
-    m_hooks->repaintLines(m_caret.line, m_caret.line, 0);
+    m_selection.collapse();
+    m_hooks->repaintLines(caret.line, caret.line, 0);
 }
 
 void ColorEditModel::InsertTab() {
-    InsertString(TabFill(m_caret.column));
+    InsertString(TabFill(m_selection.caret().column));
 }
 
 void ColorEditModel::InsertNewline() {
-    if (m_caret.line >= lineCount())
-        m_caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
-    const std::string current = m_store.text(m_caret.line);
-    m_store.SetLine(leftPart(current, m_caret.column), m_caret.line);
-    const std::string tail = rightPart(current, m_caret.column);
-    m_caret = TextPos{0, m_caret.line + 1};
-    m_store.InsertLine(tail, m_caret.line);
+    TextPos caret = m_selection.caret();
+    if (caret.line >= lineCount())
+        caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+    const std::string current = m_store.text(caret.line);
+    m_store.SetLine(leftPart(current, caret.column), caret.line);
+    const std::string tail = rightPart(current, caret.column);
+    caret = TextPos{0, caret.line + 1};
+    m_selection.setCaret(caret);
+    m_store.InsertLine(tail, caret.line);
     m_hooks->EnsureCaretVisible();
-    m_hooks->repaintFrom(m_caret.line - 1);
-    m_anchor = m_caret;
+    m_hooks->repaintFrom(caret.line - 1);
+    m_selection.collapse();
 }
 
 void ColorEditModel::Backspace() {
-    if (m_caret == TextPos{} || m_caret.line >= lineCount())
+    TextPos caret = m_selection.caret();
+    if (caret == TextPos{} || caret.line >= lineCount())
         return;
-    const std::string current = m_store.text(m_caret.line);
-    const int column = std::min(m_caret.column, static_cast<int>(current.size()));
-    m_store.SetLine(leftPart(current, column - 1) + rightPart(current, column), m_caret.line);
-    m_caret.column = column - 1;
-    if (m_caret.column < 0) {
-        if (m_caret.line == 0) {
-            m_caret.column = 0;
+    const std::string current = m_store.text(caret.line);
+    const int column = std::min(caret.column, static_cast<int>(current.size()));
+    m_store.SetLine(leftPart(current, column - 1) + rightPart(current, column), caret.line);
+    caret.column = column - 1;
+    if (caret.column < 0) {
+        if (caret.line == 0) {
+            caret.column = 0;
         } else {
-            const int p = lineLength(m_caret.line - 1);
-            m_caret = TextPos{p, m_caret.line - 1};
-            joinWithNextLine(m_caret.line);
-            m_caret.column = p;
+            const int p = lineLength(caret.line - 1);
+            caret = TextPos{p, caret.line - 1};
+            m_selection.setCaret(caret);
+            joinWithNextLine(caret.line);
         }
     }
-    m_hooks->repaintLines(m_caret.line, m_caret.line, 4);
-    m_anchor = m_caret;
+    m_selection.setCaret(caret);
+    m_hooks->repaintLines(caret.line, caret.line, 4);
+    m_selection.collapse();
 }
 
 void ColorEditModel::DeleteForward() {
-    if (m_caret.line >= lineCount())
+    const TextPos caret = m_selection.caret();
+    if (caret.line >= lineCount())
         return;
-    const std::string& current = m_store.text(m_caret.line);
-    if (m_caret.column >= static_cast<int>(current.size())) {
-        if (m_caret.line < lineCount() - 1)
-            joinWithNextLine(m_caret.line);
+    const std::string& current = m_store.text(caret.line);
+    if (caret.column >= static_cast<int>(current.size())) {
+        if (caret.line < lineCount() - 1)
+            joinWithNextLine(caret.line);
     } else {
-        m_store.SetLine(leftPart(current, m_caret.column) + rightPart(current, m_caret.column + 1),
-                        m_caret.line);
+        m_store.SetLine(leftPart(current, caret.column) + rightPart(current, caret.column + 1),
+                        caret.line);
     }
-    m_anchor = m_caret;
-    m_hooks->repaintLines(m_caret.line, m_caret.line, 4);
+    m_selection.collapse();
+    m_hooks->repaintLines(caret.line, caret.line, 4);
 }
 
 void ColorEditModel::joinWithNextLine(int line) {
@@ -228,11 +238,11 @@ void ColorEditModel::joinWithNextLine(int line) {
 }
 
 void ColorEditModel::DeleteSelection() {
-    if (m_anchor == m_caret)
+    if (m_selection.isEmpty())
         return;
     TextPos start;
     TextPos end;
-    orderedRange(start, end);
+    m_selection.orderedRange(start, end);
     if (start.line == end.line) {
         if (start.line < lineCount()) {
             const std::string& current = m_store.text(start.line);
@@ -250,7 +260,7 @@ void ColorEditModel::DeleteSelection() {
             m_store.SetLine(leftPart(m_store.text(start.line), start.column) + tail, start.line);
         m_store.DeleteLine(end.line);
     }
-    m_anchor = m_caret = start;
+    m_selection.placeAt(start);
     m_hooks->repaintAll();
 }
 

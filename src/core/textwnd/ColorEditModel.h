@@ -3,6 +3,7 @@
 #include "core/textwnd/ColorEditHooks.h"
 #include "core/textwnd/LineStore.h"
 #include "core/textwnd/TextPos.h"
+#include "core/textwnd/TextSelection.h"
 
 #include <string>
 #include <string_view>
@@ -10,8 +11,9 @@
 namespace tovan {
 
 // The text of the traffic window and everything done to it: the lines with their colours,
-// the caret and the selection anchor, editing, caret movement and the log operation AddLine.
-// It reaches the window only through ColorEditHooks.
+// editing and the log operation AddLine. The caret, the selection anchor and their movement
+// are its TextSelection's; the model passes them on. It reaches the window only through
+// ColorEditHooks.
 //
 // Texts are byte strings. Line feeds split lines, tabs become spaces up to the next tab stop,
 // printable bytes (see CharClass.h) are kept and every other byte (carriage returns, other
@@ -29,8 +31,8 @@ public:
 
     const LineStore& store() const { return m_store; }
     int lineCount() const { return m_store.lineCount(); }
-    TextPos caret() const { return m_caret; }
-    TextPos anchor() const { return m_anchor; }
+    TextPos caret() const { return m_selection.caret(); }
+    TextPos anchor() const { return m_selection.anchor(); }
     int tabWidth() const { return m_tabWidth; }
     int lineLimit() const { return m_lineLimit; }
     void setLineLimit(int limit) { m_lineLimit = limit < 1 ? 1 : limit; }
@@ -64,53 +66,54 @@ public:
     // Spaces from `column` up to the next tab stop (always at least one).
     std::string TabFill(int column) const;
 
-    // --- Selection -------------------------------------------------------------------------
-    void SetSelection(int anchorColumn, int anchorLine, int caretColumn, int caretLine);
-    void SelectAll();
+    // --- Selection ----------------------------------------------------------------------------
+    void SetSelection(int anchorColumn, int anchorLine, int caretColumn, int caretLine) {
+        m_selection.SetSelection(anchorColumn, anchorLine, caretColumn, caretLine);
+    }
+    void SelectAll() { m_selection.SelectAll(); }
     // Whether anchor and caret differ; repaints when that answer changed since it was last given.
-    bool HasSelection();
-    bool IsSelected(int column, int line) const;
+    bool HasSelection() { return m_selection.HasSelection(); }
+    bool IsSelected(int column, int line) const { return m_selection.IsSelected(column, line); }
     // The columns [from, to) of `line` that IsSelected accepts; from == to when none. Columns
     // beyond the line's end may be included but hold no character.
-    void selectedSpan(int line, int& from, int& to) const;
+    void selectedSpan(int line, int& from, int& to) const {
+        m_selection.selectedSpan(line, from, to);
+    }
     // The selected text, lines joined with CR LF.
-    std::string SelectedText() const;
+    std::string SelectedText() const { return m_selection.SelectedText(); }
     // Selects the word at a point (double-click); a byte that is not part of a word selects
     // just itself.
-    void selectWordAt(int column, int line);
+    void selectWordAt(int column, int line) { m_selection.selectWordAt(column, line); }
     // Moves the caret to a point, clamped into the text; the anchor stays.
-    void setCaretClamped(int column, int line);
+    void setCaretClamped(int column, int line) { m_selection.setCaretClamped(column, line); }
     // The anchor follows the caret unless Shift extends the selection; repaints the lines between.
-    void CollapseAnchor(bool shiftHeld);
+    void CollapseAnchor(bool shiftHeld) { m_selection.CollapseAnchor(shiftHeld); }
 
     // --- Caret movement (the keys) -----------------------------------------------------------
-    void moveLeft();
-    void moveRight();
-    void moveUp();
-    void moveDown();
-    void moveWordLeft();
-    void moveWordRight();
-    void moveHome(bool ctrl);
-    void moveEnd(bool ctrl);
-    void movePageUp();
-    void movePageDown();
+    void moveLeft() { m_selection.moveLeft(); }
+    void moveRight() { m_selection.moveRight(); }
+    void moveUp() { m_selection.moveUp(); }
+    void moveDown() { m_selection.moveDown(); }
+    void moveWordLeft() { m_selection.moveWordLeft(); }
+    void moveWordRight() { m_selection.moveWordRight(); }
+    void moveHome(bool ctrl) { m_selection.moveHome(ctrl); }
+    void moveEnd(bool ctrl) { m_selection.moveEnd(ctrl); }
+    void movePageUp() { m_selection.movePageUp(); }
+    void movePageDown() { m_selection.movePageDown(); }
 
 private:
     void insertMultiLine(std::string_view text, std::optional<Colour> colour);
-    void finishSplitInsert(const std::string& segment, const std::string& tail,
-                           std::optional<Colour> colour);
-    void finishInlineInsert(const std::string& segment, std::optional<Colour> colour);
+    TextPos finishSplitInsert(const std::string& segment, const std::string& tail,
+                              std::optional<Colour> colour, TextPos caret);
+    TextPos finishInlineInsert(const std::string& segment, std::optional<Colour> colour,
+                               TextPos caret);
     void joinWithNextLine(int line);
-    void orderedRange(TextPos& start, TextPos& end) const;
-    TextPos clamped(int column, int line) const;
     int lineLength(int line) const { return m_store.lineLength(line); }
 
     LineStore m_store;
     NoWindowHooks m_noWindow;
     ColorEditHooks* m_hooks;
-    TextPos m_caret;
-    TextPos m_anchor;
-    bool m_selectionSeen = false;
+    TextSelection m_selection;
     int m_tabWidth;
     int m_lineLimit = DEFAULT_LINE_LIMIT;
     bool m_readOnly = false;

@@ -3,6 +3,8 @@
 #include "gui/textwnd/TextCaret.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -39,9 +41,9 @@ ColorEditWnd::ColorEditWnd(QWidget* parent, int controlId, int tabWidth, int fon
     measureFont();
 
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            &ColorEditWnd::onVerticalAction);
+            [this](int action) { m_pointer.verticalAction(action); });
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            &ColorEditWnd::onHorizontalAction);
+            [this](int action) { m_pointer.horizontalAction(action); });
     verticalScrollBar()->installEventFilter(this);
     horizontalScrollBar()->installEventFilter(this);
     m_sinceFrame.start();
@@ -119,10 +121,8 @@ void ColorEditWnd::EnsureCaretVisible() {
     bool vertical = false;
     bool horizontal = false;
     m_view.EnsureCaretVisible(m_model.caret(), m_model.lineCount(), vertical, horizontal);
-    if (vertical || horizontal) {
-        m_scrollBarsStale = true;
-        repaintAll();
-    }
+    if (vertical || horizontal)
+        originMoved();
 }
 
 void ColorEditWnd::showCaret() {
@@ -164,8 +164,7 @@ void ColorEditWnd::placeCaretWidget() {
 
 void ColorEditWnd::ScrollToLine(int line) {
     m_view.ScrollToLine(line, m_model.lineCount());
-    m_scrollBarsStale = true;
-    repaintAll();
+    originMoved();
 }
 
 int ColorEditWnd::visibleLines() const {
@@ -178,15 +177,19 @@ void ColorEditWnd::notifyChange() {
 
 void ColorEditWnd::resetView() {
     m_view.setOrigin(0, 0);
-    m_mouseSelecting = false;
+    m_pointer.endSelecting();
     m_caretShown = false;
     m_caret->hide();
     m_blinkTimer.stop();
-    m_scrollBarsStale = true;
-    repaintAll();
+    originMoved();
 }
 
 // --- Frames: repaints and scroll bars at most once per screen refresh --------------------
+
+void ColorEditWnd::originMoved() {
+    m_scrollBarsStale = true;
+    repaintAll();
+}
 
 QRect ColorEditWnd::linesRect(int a, int b) const {
     const int top = m_view.lineTop(std::min(a, b));
@@ -253,6 +256,41 @@ void ColorEditWnd::shiftContents(int dx, int dy) {
 }
 
 // --- Window events --------------------------------------------------------------------------
+
+bool ColorEditWnd::event(QEvent* event) {
+    return m_keys.takeEarly(event) || QAbstractScrollArea::event(event);
+}
+
+bool ColorEditWnd::eventFilter(QObject* watched, QEvent* event) {
+    return m_pointer.takeScrollBarWheel(watched, event) ||
+           QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void ColorEditWnd::contextMenuEvent(QContextMenuEvent* event) {
+    m_commands.showContextMenu(event->globalPos());
+}
+
+void ColorEditWnd::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return; // back from the context menu: the focus never really left
+    showCaret();
+    Q_EMIT focusGained(m_controlId);
+}
+
+void ColorEditWnd::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    // Without the button held there is no drag to follow, wherever the focus went.
+    m_pointer.endSelecting();
+    if (m_caretShown) {
+        m_caretShown = false;
+        m_caret->hide();
+        m_blinkTimer.stop();
+    }
+    Q_EMIT focusLost(m_controlId);
+}
 
 void ColorEditWnd::paintEvent(QPaintEvent* event) {
     m_sinceFrame.restart(); // the next frame is due one refresh after what was shown

@@ -2,8 +2,11 @@
 
 #include "core/textwnd/ColorEditHooks.h"
 #include "core/textwnd/ColorEditModel.h"
-#include "gui/textwnd/ColorEditPainter.h"
 #include "core/textwnd/TextViewport.h"
+#include "gui/textwnd/ColorEditCommandHandler.h"
+#include "gui/textwnd/ColorEditKeyHandler.h"
+#include "gui/textwnd/ColorEditPainter.h"
+#include "gui/textwnd/ColorEditPointerHandler.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -28,6 +31,9 @@ namespace tovan {
 // Repaints and scroll-bar updates are collected and carried out at most once per frame of the
 // screen, so a flood of AddLine calls costs one paint per frame, not one per call. Qt's backing
 // store already double-buffers every paint, so nothing flickers.
+//
+// The window paints, scrolls and shows the caret; its key, pointer and command handlers turn
+// the user's actions into calls on the model and on the window's repaint and caret helpers.
 class ColorEditWnd : public QAbstractScrollArea, private ColorEditHooks {
     Q_OBJECT
 public:
@@ -61,19 +67,19 @@ public:
     void showMatch(const TextMatch& match);
 
     // Whether an edit command (coloredit::ID_EDIT_...) is available right now.
-    bool isCommandEnabled(int commandId);
+    bool isCommandEnabled(int commandId) { return m_commands.isEnabled(commandId); }
     // Runs an edit command when it is enabled; returns whether it ran.
-    bool runCommand(int commandId);
+    bool runCommand(int commandId) { return m_commands.run(commandId); }
     // The context menu (menu 133) with every entry's enabled state up to date. The caller owns it.
-    QMenu* createContextMenu();
+    QMenu* createContextMenu() { return m_commands.createContextMenu(); }
     // Whether the caret is currently shown (only ever while the window has the focus).
     bool isCaretShown() const { return m_caretShown; }
 
 public Q_SLOTS:
-    void copy();
-    void cut();
-    void paste();
-    void selectAll();
+    void copy() { m_commands.copy(); }
+    void cut() { m_commands.cut(); }
+    void paste() { m_commands.paste(); }
+    void selectAll() { m_commands.selectAll(); }
 
 Q_SIGNALS:
     // The text changed or was edited (typing, Enter, Tab, Backspace, Delete, Cut, Paste,
@@ -92,17 +98,22 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override { m_keys.keyPress(event); }
+    void mousePressEvent(QMouseEvent* event) override { m_pointer.press(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { m_pointer.move(event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { m_pointer.release(event); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { m_pointer.doubleClick(event); }
+    void wheelEvent(QWheelEvent* event) override { m_pointer.wheel(event); }
     void contextMenuEvent(QContextMenuEvent* event) override;
     // The scroll origin belongs to the window, not to the scroll bars' values.
     void scrollContentsBy(int, int) override {}
 
 private:
+    // The handlers use the repaint and caret helpers below.
+    friend class ColorEditCommandHandler;
+    friend class ColorEditKeyHandler;
+    friend class ColorEditPointerHandler;
+
     // ColorEditHooks
     void UpdateScrollBars() override;
     void repaintAll() override;
@@ -118,31 +129,26 @@ private:
     void measureFont();
     void hideCaret();
     void placeCaretWidget();
+    // The scroll origin moved: scroll bars and the whole text follow at the next frame.
+    void originMoved();
+    TextViewport& mutableView() { return m_view; }
     QRect linesRect(int a, int b) const;
     void repaintRect(const QRect& rect);
     void scheduleFrame();
     void flushFrame();
     void syncScrollBars();
     void shiftContents(int dx, int dy);
-    void onVerticalAction(int action);
-    void onHorizontalAction(int action);
-    void scrollByWheel(int delta);
-    bool handleTableKey(QKeyEvent* event);
-    bool handleAccelerator(QKeyEvent* event);
-    void typeCharacter(unsigned char ch);
-    void typeText(QKeyEvent* event);
-    bool canPaste() const;
-    TextPos pointAt(const QPoint& pos, bool forDrag) const;
 
     ColorEditModel m_model;
     TextViewport m_view;
     ColorEditPainter m_painter;
+    ColorEditKeyHandler m_keys{*this};
+    ColorEditPointerHandler m_pointer{*this};
+    ColorEditCommandHandler m_commands{*this};
     QFont m_font;
     TextCaret* m_caret = nullptr;
     int m_controlId;
     bool m_caretShown = false;
-    bool m_mouseSelecting = false;
-    int m_mouseDownX = 0;
     bool m_remeasureOnShow = false;
 
     // Work collected for the next frame.

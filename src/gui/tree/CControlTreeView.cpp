@@ -1,23 +1,25 @@
 #include "gui/tree/CControlTreeView.h"
 
-#include "gui/shared/DialogService.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/hub/OwnerEndpoint.h"
 #include "core/tree/CommandListIO.h"
-#include "core/tree/Labels.h"
 #include "gui/tree/TreeBranchStyle.h"
 #include "gui/tree/TreeImages.h"
 #include "gui/tree/TreeLabelDelegate.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace tovan {
 
 namespace {
 
-// What New command stores: "00 00" and a zero byte, which is part of the length.
-constexpr std::uint8_t NEW_COMMAND_DATA[] = {'0', '0', ' ', '0', '0', 0};
-
-const QString NEW_COMMAND_LABEL = QStringLiteral("New item");
-const QString NEW_FOLDER_LABEL = QStringLiteral("New folder");
+void removeEntries(CommandStore& store, const QTreeWidgetItem* item) {
+    store.removeEntry(ControlTreeItems::itemId(item));
+    for (int i = 0; i < item->childCount(); ++i)
+        removeEntries(store, item->child(i));
+}
 
 } // namespace
 
@@ -42,10 +44,10 @@ CControlTreeView::CControlTreeView(QWidget* parent) : QTreeWidget(parent), m_ite
     setItemDelegate(delegate);
 
     m_items.setImageList(treeImageList(ModuleFamily::VX31));
-    createActions();
+    m_commands.createActions();
     connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
         selectionChangedAction();
-        updateCommandActions();
+        m_commands.updateActions();
     });
 }
 
@@ -137,95 +139,60 @@ void CControlTreeView::sendCommandBytes(QTreeWidgetItem* item) {
     m_console->deliver(CD_SEND_SELECTED, bytes.data(), static_cast<std::size_t>(count));
 }
 
-// A command gets its sibling, a folder (or the root) its child; nothing selected: the root.
-QTreeWidgetItem* CControlTreeView::parentForNewItem() const {
-    QTreeWidgetItem* selected = selectedItem();
-    if (!selected)
-        return m_items.rootItem();
-    if (m_store.entryLength(itemId(selected)) == 0)
-        return selected;
-    // A root that was given data has no parent: its new siblings go below it instead.
-    return selected->parent() ? selected->parent() : selected;
+void CControlTreeView::deleteItem(QTreeWidgetItem* item) {
+    m_drag.forgetItemsIn(item);
+    const bool topLevel = item == m_items.rootItem();
+    if (!m_drag.isDragging())
+        removeEntries(m_store, item);
+    if (topLevel)
+        m_items.setRootItem(nullptr);
+    delete item;
+    if (topLevel)
+        setRootItem(m_rootLabel);
 }
 
-QTreeWidgetItem* CControlTreeView::createItem(const QString& label, int image, int selectedImage,
-                                              std::uint32_t length, const std::uint8_t* data) {
-    QTreeWidgetItem* parent = parentForNewItem();
-    if (!parent)
-        return nullptr;
-    const std::uint32_t id = m_items.takeNextId();
-    QTreeWidgetItem* item = m_items.insert(parent, label, image, selectedImage, id);
-    m_store.appendEntry(id, length, data);
-    parent->setExpanded(true);
-    setCurrentItem(item);
-    setModified(true);
-    return item;
+// --- Mouse, keys and focus ----------------------------------------------------------------
+
+void CControlTreeView::keyPressEvent(QKeyEvent* event) {
+    if (!m_commands.keyPress(event))
+        QTreeWidget::keyPressEvent(event);
 }
 
-void CControlTreeView::newCommand() {
-    if (QTreeWidgetItem* item = createItem(NEW_COMMAND_LABEL, IMAGE_COMMAND, IMAGE_COMMAND,
-                                           sizeof NEW_COMMAND_DATA, NEW_COMMAND_DATA))
-        editItem(item);
-}
-
-void CControlTreeView::newFolder() {
-    if (QTreeWidgetItem* item =
-            createItem(NEW_FOLDER_LABEL, IMAGE_FOLDER, IMAGE_OPEN_FOLDER, 0, nullptr))
-        editItem(item);
-}
-
-void CControlTreeView::removeSelected() {
-    QTreeWidgetItem* item = selectedItem();
-    if (!item)
+// The right button selects the item under the pointer, or nothing, before its menu comes.
+void CControlTreeView::mousePressEvent(QMouseEvent* event) {
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        setCurrentItem(item);
+        event->accept();
         return;
-    const DialogService::Answer answer = dialogs().messageBox(
-        this, QStringLiteral("Delete item ?"), QStringLiteral("Confirm action"),
-        DialogService::Icon::Question, DialogService::Buttons::YesNo);
-    if (answer != DialogService::Answer::Yes)
-        return;
-    setModified(true);
-    deleteItem(item);
-    // As in other tree views, the neighbour that takes the place becomes the selection.
-    if (QTreeWidgetItem* next = currentItem())
-        setCurrentItem(next);
-}
-
-void CControlTreeView::renameSelected() {
-    if (QTreeWidgetItem* item = selectedItem())
-        editItem(item);
-    setModified(true);
-}
-
-void CControlTreeView::copySelected() {
-    QTreeWidgetItem* item = selectedItem();
-    if (!item || item->childCount() > 0)
-        return;
-    const std::uint32_t id = itemId(item);
-    CopiedCommand copied;
-    copied.label = item->text(0);
-    copied.length = m_store.entryLength(id);
-    if (const std::uint8_t* data = m_store.entryData(id)) {
-        copied.data.assign(data, data + copied.length);
-        copied.hasData = true;
     }
-    m_copied = std::move(copied);
-    updateCommandActions();
+    if (event->button() == Qt::LeftButton)
+        m_drag.notePress(item);
+    QTreeWidget::mousePressEvent(event);
 }
 
-// The pasted item is made as by New command (and stays where "New item" sorts), then takes
-// the label and text that were copied.
-void CControlTreeView::pasteCopied() {
-    if (!m_copied)
+void CControlTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
         return;
-    const CopiedCommand copied = *m_copied;
-    QTreeWidgetItem* item = createItem(NEW_COMMAND_LABEL, IMAGE_COMMAND, IMAGE_COMMAND,
-                                       sizeof NEW_COMMAND_DATA, NEW_COMMAND_DATA);
-    if (!item)
-        return;
-    item->setText(0, copied.label.left(static_cast<qsizetype>(LABEL_LIMIT)));
-    m_store.setEntryData(itemId(item), copied.length,
-                         copied.hasData ? copied.data.data() : nullptr);
-    resendSelection();
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (item && item == selectedItem())
+        sendCommandBytes(item);
+}
+
+void CControlTreeView::contextMenuEvent(QContextMenuEvent* event) {
+    m_commands.showContextMenu(event);
+}
+
+void CControlTreeView::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    m_commands.updateActions();
+}
+
+void CControlTreeView::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    m_commands.updateActions();
 }
 
 } // namespace tovan

@@ -3,7 +3,9 @@
 #include "core/frames/CHexCodec.h"
 #include "core/tree/CommandStore.h"
 #include "gui/tree/ControlTreeItems.h"
+#include "gui/tree/TreeCommandHandler.h"
 #include "gui/tree/TreeCommands.h"
+#include "gui/tree/TreeDragHandler.h"
 
 #include <QList>
 #include <QPixmap>
@@ -11,9 +13,7 @@
 #include <QTreeWidget>
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 class QAction;
 class QMenu;
@@ -27,6 +27,9 @@ class OwnerEndpoint;
 // (message CD_LOAD_COMMAND), double-clicking the selected command sends it (CD_SEND_SELECTED).
 // Items carry their ids (ITEM_ID_ROLE); the command texts live in the view's CommandStore, and
 // the items are the CommandTree that saving and loading a list work on.
+//
+// The view holds the items and their entries and talks to the console; its command handler
+// runs the menu commands and its drag handler moves items.
 class CControlTreeView : public QTreeWidget {
     Q_OBJECT
     Q_PROPERTY(bool modified READ isModified WRITE setModified NOTIFY modifiedChanged)
@@ -54,27 +57,31 @@ public:
 
     // The menu bar enables the tree's commands only while the tree is its frame's active
     // view. Unless the frame says otherwise, that is while the focus is in the tree.
-    bool isActiveView() const;
-    void setActiveView(bool active);
+    bool isActiveView() const { return m_commands.isActiveView(); }
+    void setActiveView(bool active) { m_commands.setActiveView(active); }
 
-    bool isCommandEnabled(int commandId, treecmd::MenuKind menu) const;
-    void runCommand(int commandId);
+    bool isCommandEnabled(int commandId, treecmd::MenuKind menu) const {
+        return m_commands.isEnabled(commandId, menu);
+    }
+    void runCommand(int commandId) { m_commands.run(commandId); }
     // The tree's commands for the "Command" menu, ids as object names and data, status-bar
     // prompts as status tips. Their enabled state follows the menu bar's rules.
-    const QList<QAction*>& commandActions() const { return m_actions; }
-    QAction* commandAction(int commandId) const;
-    void updateCommandActions();
+    const QList<QAction*>& commandActions() const { return m_commands.actions(); }
+    QAction* commandAction(int commandId) const { return m_commands.action(commandId); }
+    void updateCommandActions() { m_commands.updateActions(); }
     // Context menu 137 with its entries enabled as they are now. The caller owns it.
-    QMenu* createContextMenu();
+    QMenu* createContextMenu() { return m_commands.createContextMenu(); }
 
     // Drag and drop, move only. dropOn() refuses (with a beep, returning false) a drop onto
     // the source, into its subtree, onto its parent or onto a command, and any drag of the
     // top-level item; otherwise moves the source's subtree under the target.
-    void beginDrag(QTreeWidgetItem* source);
-    void dragOver(QTreeWidgetItem* item);
-    bool dropOn(QTreeWidgetItem* source, QTreeWidgetItem* target);
-    bool isDragging() const { return m_dragging; }
-    QTreeWidgetItem* dropHighlightItem() const { return m_dropHighlight; }
+    void beginDrag(QTreeWidgetItem* source) { m_drag.beginDrag(source); }
+    void dragOver(QTreeWidgetItem* item) { m_drag.dragOver(item); }
+    bool dropOn(QTreeWidgetItem* source, QTreeWidgetItem* target) {
+        return m_drag.dropOn(source, target);
+    }
+    bool isDragging() const { return m_drag.isDragging(); }
+    QTreeWidgetItem* dropHighlightItem() const { return m_drag.dropHighlightItem(); }
 
     QTreeWidgetItem* rootItem() const { return m_items.rootItem(); }
     QTreeWidgetItem* selectedItem() const;
@@ -94,42 +101,21 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void startDrag(Qt::DropActions) override { m_drag.startDrag(); }
+    void dragEnterEvent(QDragEnterEvent* event) override { m_drag.dragEnter(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { m_drag.dragMove(event); }
+    void dropEvent(QDropEvent* event) override { m_drag.drop(event); }
 
 private:
-    // What Copy command took, kept apart from the item so that a paste never depends on it.
-    struct CopiedCommand {
-        QString label;
-        std::uint32_t length = 0;
-        std::vector<std::uint8_t> data;
-        bool hasData = false;
-    };
+    // The handlers work on the items and entries, and take part in deleting items.
+    friend class TreeCommandHandler;
+    friend class TreeDragHandler;
 
-    void createActions();
     void selectionChangedAction();
     void sendCommandBytes(QTreeWidgetItem* item);
-
-    QTreeWidgetItem* parentForNewItem() const;
-    QTreeWidgetItem* createItem(const QString& label, int image, int selectedImage,
-                                std::uint32_t length, const std::uint8_t* data);
-    void newCommand();
-    void newFolder();
-    void removeSelected();
-    void renameSelected();
-    void copySelected();
-    void pasteCopied();
-
     // Deletes the item with its subtree. Unless a drag is moving it, the entries go too; the
     // top-level item comes back as a fresh root with its label.
     void deleteItem(QTreeWidgetItem* item);
-    void forgetItemsIn(QTreeWidgetItem* item);
-    bool canDrop(QTreeWidgetItem* source, QTreeWidgetItem* target) const;
-    QTreeWidgetItem* copySubtree(QTreeWidgetItem* item, QTreeWidgetItem* newParent);
-    void setDropHighlight(QTreeWidgetItem* item);
-    void endDrag();
 
     CommandStore m_store;
     ControlTreeItems m_items;
@@ -137,15 +123,8 @@ private:
     OwnerEndpoint* m_console = nullptr;
     QString m_rootLabel;
     bool m_modified = false;
-    std::optional<bool> m_activeView;
-    QList<QAction*> m_actions;
-    std::optional<CopiedCommand> m_copied;
-
-    bool m_dragging = false;
-    QTreeWidgetItem* m_pressedItem = nullptr;
-    QTreeWidgetItem* m_dragSource = nullptr;
-    QTreeWidgetItem* m_dropTarget = nullptr;
-    QTreeWidgetItem* m_dropHighlight = nullptr;
+    TreeCommandHandler m_commands{*this};
+    TreeDragHandler m_drag{*this};
     // While the tree is rebuilt (list reload, a move), selection changes are not sent.
     int m_quiet = 0;
 };

@@ -1,6 +1,8 @@
-// Selection and caret movement of ColorEditModel.
+#include "core/textwnd/TextSelection.h"
+
 #include "core/textwnd/CharClass.h"
-#include "core/textwnd/ColorEditModel.h"
+#include "core/textwnd/ColorEditHooks.h"
+#include "core/textwnd/LineStore.h"
 
 #include <algorithm>
 #include <limits>
@@ -19,35 +21,54 @@ bool isSpaceByte(const std::string& text, int i) {
 
 } // namespace
 
-TextPos ColorEditModel::clamped(int column, int line) const {
+TextSelection::TextSelection(const LineStore& store, ColorEditHooks* hooks)
+    : m_store(store), m_hooks(hooks) {}
+
+void TextSelection::reset() {
+    m_caret = m_anchor = TextPos{};
+    m_selectionSeen = false;
+}
+
+int TextSelection::lineCount() const {
+    return m_store.lineCount();
+}
+
+int TextSelection::lineLength(int line) const {
+    return m_store.lineLength(line);
+}
+
+TextPos TextSelection::endOfText() const {
+    return TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+}
+
+TextPos TextSelection::clamped(int column, int line) const {
     line = std::clamp(line, 0, lineCount() - 1);
     return TextPos{std::clamp(column, 0, lineLength(line)), line};
 }
 
-void ColorEditModel::orderedRange(TextPos& start, TextPos& end) const {
+void TextSelection::orderedRange(TextPos& start, TextPos& end) const {
     const bool caretFirst = m_caret.line < m_anchor.line ||
                             (m_caret.line == m_anchor.line && m_caret.column < m_anchor.column);
     start = caretFirst ? m_caret : m_anchor;
     end = caretFirst ? m_anchor : m_caret;
 }
 
-void ColorEditModel::SetSelection(int anchorColumn, int anchorLine, int caretColumn,
-                                  int caretLine) {
+void TextSelection::SetSelection(int anchorColumn, int anchorLine, int caretColumn, int caretLine) {
     m_anchor = clamped(anchorColumn, anchorLine);
     m_caret = clamped(caretColumn, caretLine);
     m_hooks->showCaret();
     m_hooks->repaintAll();
 }
 
-void ColorEditModel::SelectAll() {
+void TextSelection::SelectAll() {
     m_anchor = TextPos{};
-    m_caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+    m_caret = endOfText();
     m_hooks->EnsureCaretVisible();
     m_hooks->showCaret();
     m_hooks->repaintAll();
 }
 
-bool ColorEditModel::HasSelection() {
+bool TextSelection::HasSelection() {
     const bool has = m_anchor != m_caret;
     if (has != m_selectionSeen) {
         m_selectionSeen = has;
@@ -59,14 +80,14 @@ bool ColorEditModel::HasSelection() {
     return has;
 }
 
-bool ColorEditModel::IsSelected(int column, int line) const {
+bool TextSelection::IsSelected(int column, int line) const {
     int from = 0;
     int to = 0;
     selectedSpan(line, from, to);
     return column >= from && column < to;
 }
 
-void ColorEditModel::selectedSpan(int line, int& from, int& to) const {
+void TextSelection::selectedSpan(int line, int& from, int& to) const {
     from = to = 0;
     if (m_anchor == m_caret)
         return;
@@ -79,7 +100,7 @@ void ColorEditModel::selectedSpan(int line, int& from, int& to) const {
     to = line == end.line ? end.column : std::numeric_limits<int>::max();
 }
 
-std::string ColorEditModel::SelectedText() const {
+std::string TextSelection::SelectedText() const {
     if (m_anchor == m_caret)
         return {};
     TextPos start;
@@ -99,7 +120,7 @@ std::string ColorEditModel::SelectedText() const {
     return text + part(end.line, 0, end.column);
 }
 
-void ColorEditModel::selectWordAt(int column, int line) {
+void TextSelection::selectWordAt(int column, int line) {
     const TextPos at = clamped(column, line);
     const std::string& text = m_store.text(at.line);
     const int len = static_cast<int>(text.size());
@@ -114,17 +135,17 @@ void ColorEditModel::selectWordAt(int column, int line) {
     m_anchor = clamped(end, at.line);
 }
 
-void ColorEditModel::setCaretClamped(int column, int line) {
+void TextSelection::setCaretClamped(int column, int line) {
     m_caret = clamped(column, line);
 }
 
-void ColorEditModel::CollapseAnchor(bool shiftHeld) {
+void TextSelection::CollapseAnchor(bool shiftHeld) {
     if (!shiftHeld)
         m_anchor = m_caret;
     m_hooks->repaintLines(m_anchor.line, m_caret.line, 0);
 }
 
-void ColorEditModel::moveLeft() {
+void TextSelection::moveLeft() {
     if (--m_caret.column >= 0)
         return;
     if (m_caret.line <= 0)
@@ -133,9 +154,9 @@ void ColorEditModel::moveLeft() {
         m_caret = TextPos{lineLength(m_caret.line - 1), m_caret.line - 1};
 }
 
-void ColorEditModel::moveRight() {
+void TextSelection::moveRight() {
     if (m_caret.line >= lineCount())
-        m_caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+        m_caret = endOfText();
     ++m_caret.column;
     if (m_caret.column <= lineLength(m_caret.line))
         return;
@@ -145,19 +166,19 @@ void ColorEditModel::moveRight() {
         --m_caret.column;
 }
 
-void ColorEditModel::moveUp() {
+void TextSelection::moveUp() {
     if (m_caret.line >= 1)
         m_caret = TextPos{std::min(m_caret.column, lineLength(m_caret.line - 1)), m_caret.line - 1};
 }
 
-void ColorEditModel::moveDown() {
+void TextSelection::moveDown() {
     if (m_caret.line < lineCount() - 1)
         m_caret = TextPos{std::min(m_caret.column, lineLength(m_caret.line + 1)), m_caret.line + 1};
 }
 
 // Steps back over blanks, then over the letters and digits of one word; a lone punctuation
 // mark right before the caret counts as a word of its own.
-void ColorEditModel::moveWordLeft() {
+void TextSelection::moveWordLeft() {
     if (m_caret.column == 0 || m_caret.line >= lineCount()) {
         moveLeft();
         return;
@@ -184,13 +205,13 @@ void ColorEditModel::moveWordLeft() {
 
 // Steps over blanks, then to the end of the next word; a punctuation mark right at the caret
 // is stepped over on its own.
-void ColorEditModel::moveWordRight() {
+void TextSelection::moveWordRight() {
     if (m_caret.line >= lineCount() || m_caret.column >= lineLength(m_caret.line)) {
         ++m_caret.line;
         if (m_caret.line < lineCount())
             m_caret.column = 0;
         else
-            m_caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+            m_caret = endOfText();
         return;
     }
     const std::string& text = m_store.text(m_caret.line);
@@ -215,18 +236,18 @@ void ColorEditModel::moveWordRight() {
     m_caret.column = i;
 }
 
-void ColorEditModel::moveHome(bool ctrl) {
+void TextSelection::moveHome(bool ctrl) {
     m_caret = ctrl ? TextPos{} : TextPos{0, m_caret.line};
 }
 
-void ColorEditModel::moveEnd(bool ctrl) {
+void TextSelection::moveEnd(bool ctrl) {
     if (ctrl)
-        m_caret = TextPos{lineLength(lineCount() - 1), lineCount() - 1};
+        m_caret = endOfText();
     else
         m_caret.column = lineLength(m_caret.line);
 }
 
-void ColorEditModel::movePageUp() {
+void TextSelection::movePageUp() {
     int target = m_caret.line - m_hooks->visibleLines();
     if (target < 1)
         target = 0;
@@ -234,7 +255,7 @@ void ColorEditModel::movePageUp() {
     m_hooks->ScrollToLine(target);
 }
 
-void ColorEditModel::movePageDown() {
+void TextSelection::movePageDown() {
     int target = m_caret.line + m_hooks->visibleLines();
     if (target >= lineCount() - 1)
         target = lineCount() - 1;
