@@ -2,8 +2,9 @@
 //
 // Input: one byte choosing the family (low bit: 0 first family, 1 second), four bytes of the
 // starting clock (so the millisecond clock may wrap), then pairs of (byte, milliseconds since
-// the byte before). The same pairs also make a stream of well-formed frames, every one of
-// which must be received whole. With discard reports on, every byte is in a frame or a report.
+// the byte before, -128 to 127: a reader's clock may step back a little). The same pairs also
+// make a stream of well-formed frames, every one of which must be received whole. With discard
+// reports on, every byte is in a frame or a report.
 #include "fuzz/FuzzCheck.h"
 #include "core/frames/FrameLayout.h"
 #include "core/serial/FrameAssembler.h"
@@ -67,6 +68,25 @@ std::vector<Delivered> assemble(ModuleFamily family, const std::vector<Arrival>&
     return frames;
 }
 
+// Milliseconds from `earlier` to `later` on the wrapping clock; a time before `earlier` is none.
+std::uint32_t elapsed(std::uint32_t earlier, std::uint32_t later) {
+    const auto difference = static_cast<std::int32_t>(later - earlier);
+    return difference > 0 ? static_cast<std::uint32_t>(difference) : 0;
+}
+
+// The latest time seen before each arrival (a pause is measured from it), and after the last.
+std::vector<std::uint32_t> latestTimes(const std::vector<Arrival>& input) {
+    std::vector<std::uint32_t> latest;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        const std::uint32_t before = i == 0 ? input[0].timeMs : latest.back();
+        latest.push_back(i == 0 || elapsed(before, input[i].timeMs) == 0 ? before
+                                                                          : input[i].timeMs);
+    }
+    // latest[i] is now the latest including arrival i; shift to "before arrival i".
+    latest.insert(latest.begin(), input.empty() ? 0 : input[0].timeMs);
+    return latest;
+}
+
 // The arrivals a frame took: its own bytes, and for a raw frame of length 0 the one further
 // byte it waits for and does not deliver.
 std::size_t arrivalsTaken(ModuleFamily family, const std::vector<std::uint8_t>& f) {
@@ -77,6 +97,7 @@ std::size_t arrivalsTaken(ModuleFamily family, const std::vector<std::uint8_t>& 
 // between two of them; frames never overlap.
 void checkAgainstInput(ModuleFamily family, const std::vector<Delivered>& frames,
                        const std::vector<Arrival>& input) {
+    const std::vector<std::uint32_t> latest = latestTimes(input);
     std::size_t nextFree = 0;
     for (const Delivered& d : frames) {
         const std::size_t taken = arrivalsTaken(family, d.bytes);
@@ -86,7 +107,7 @@ void checkAgainstInput(ModuleFamily family, const std::vector<Delivered>& frames
             FUZZ_CHECK(k >= d.bytes.size() || d.bytes[k] == input[first + k].byte,
                        "a frame is the bytes received");
             if (k > 0)
-                FUZZ_CHECK(input[first + k].timeMs - input[first + k - 1].timeMs <
+                FUZZ_CHECK(elapsed(latest[first + k], input[first + k].timeMs) <
                                FrameAssembler::FRAME_TIMEOUT_MS,
                            "no frame spans a gap of the timeout");
         }
@@ -130,8 +151,10 @@ std::vector<Arrival> wellFormedStream(ModuleFamily family, const std::vector<Arr
         frames.push_back(buildFrame(family, next(), next));
         for (std::uint8_t b : frames.back()) {
             const std::size_t k = stream.size() % input.size();
-            const std::uint32_t step = k == 0 ? 0 : input[k].timeMs - input[k - 1].timeMs;
-            clock += step % FrameAssembler::FRAME_TIMEOUT_MS;
+            const auto step =
+                k == 0 ? 0 : static_cast<std::int32_t>(input[k].timeMs - input[k - 1].timeMs);
+            clock += static_cast<std::uint32_t>(
+                step % static_cast<std::int32_t>(FrameAssembler::FRAME_TIMEOUT_MS));
             stream.push_back({b, clock});
         }
     }
@@ -166,15 +189,17 @@ std::vector<Piece> assembleReporting(ModuleFamily family, const std::vector<Arri
         pieces.push_back({false, why, std::vector<std::uint8_t>(b, b + n)});
     });
     for (std::size_t i = 0; i < input.size(); ++i) {
-        if (i > 0)
-            assembler->expire(input[i - 1].timeMs + (input[i].timeMs - input[i - 1].timeMs) / 2);
+        if (i > 0) {
+            const auto step = static_cast<std::int32_t>(input[i].timeMs - input[i - 1].timeMs);
+            assembler->expire(input[i - 1].timeMs + static_cast<std::uint32_t>(step / 2));
+        }
         if (!assembler->feed(input[i].byte, input[i].timeMs))
             continue;
         const std::uint8_t* f = assembler->frame();
         frames.push_back({std::vector<std::uint8_t>(f, f + assembler->frameLength()), i});
         pieces.push_back({true, DiscardReason::Gap, frames.back().bytes});
     }
-    assembler->expire(input.back().timeMs + FrameAssembler::FRAME_TIMEOUT_MS);
+    assembler->expire(latestTimes(input).back() + FrameAssembler::FRAME_TIMEOUT_MS);
     FUZZ_CHECK(!assembler->holdsBytes(), "a pause leaves nothing held");
     return pieces;
 }
@@ -236,7 +261,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&clock, data + 1, sizeof clock);
     std::vector<Arrival> input;
     for (std::size_t i = 5; i + 1 < size; i += 2) {
-        clock += data[i + 1];
+        clock += static_cast<std::uint32_t>(static_cast<std::int8_t>(data[i + 1]));
         input.push_back({data[i], clock});
     }
 

@@ -45,6 +45,8 @@ public:
 
     virtual ~StatusLine() = default;
     virtual void setPaneText(int pane, std::string_view text) = 0;
+    // A passing message where the user looks for news (the main window's status bar).
+    virtual void showMessage(std::string_view text) { (void)text; }
 };
 
 // The modal dialogs a console opens.
@@ -64,5 +66,14 @@ public:
 
 // Runs a task later on the console's own thread; callable from any thread.
 using PostToConsole = std::function<void(std::function<void()>)>;
+
+// Everything a console reaches outside itself: its panes, its status line, its dialogs and
+// its own thread.
+struct ConsoleHost {
+    ConsolePanes& panes;
+    StatusLine& status;
+    ConsoleDialogs& dialogs;
+    PostToConsole post;
+};
 
 } // namespace tovan

@@ -1,6 +1,7 @@
 #include "core/console/ConsoleTraffic.h"
 
 #include "core/console/DiscardedEntry.h"
+#include "core/console/NoteEntry.h"
 
 #include <vector>
 
@@ -108,6 +109,10 @@ void ConsoleTraffic::showDiscarded(const std::uint8_t* payload, std::size_t leng
     entry.logged = true;
     entry.logText = entry.parts.front().text;
     showEntry(std::move(entry));
+}
+
+void ConsoleTraffic::showNote(std::string_view text, Arrival arrival) {
+    showEntry(traffic::note(entryTime(arrival), text));
 }
 
 } // namespace tovan

@@ -36,6 +36,8 @@ public:
     void showTransmitted(const std::uint8_t* bytes, std::size_t length, Arrival arrival);
     // Shown, and logged like the frames around them, only while the user asked for them.
     void showDiscarded(const std::uint8_t* payload, std::size_t length, Arrival arrival);
+    // The console's own words about its port and frames, in grey.
+    void showNote(std::string_view text, Arrival arrival);
 
     // Shows only the entries that hold `text` (everything for an empty text). What the window
     // holds is kept whole meanwhile: clearing the filter shows it all again.

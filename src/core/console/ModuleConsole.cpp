@@ -3,7 +3,6 @@
 #include "core/console/CommandStates.h"
 #include "core/console/ConsoleCommands.h"
 #include "core/hub/ConsoleMessage.h"
-#include "core/serial/OpenFailure.h"
 #include "core/serial/SerialChannel.h"
 #include "core/tree/CommandListHeader.h"
 #include "core/tree/FileReplace.h"
@@ -25,9 +24,10 @@ std::string_view textOf(const std::uint8_t* bytes, std::size_t length) {
 } // namespace
 
 ModuleConsole::ModuleConsole(ModuleFamily family, Host host, SerialChannel& channel)
-    : m_family(family), m_host(std::move(host)), m_channel(channel),
+    : m_family(family), m_host(std::move(host)),
       m_logging(m_host.status, m_host.dialogs, m_host.post),
-      m_traffic(family, m_state, m_host.panes, m_logging) {
+      m_traffic(family, m_state, m_host.panes, m_logging),
+      m_port({m_state, m_host, m_traffic, channel, *this}) {
     m_state.port = PortSettings::forFamily(family);
 }
 
@@ -70,7 +70,7 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
         break;
     case CD_SEND_SELECTED:
         if (!m_state.periodicActive)
-            sendFrame(bytes, length);
+            m_port.send(bytes, length, arrival);
         break;
     case CD_SAVE_COMMAND: {
         const std::string_view text = textOf(bytes, length);
@@ -79,12 +79,10 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
         break;
     }
     case CD_SEND_FRAME:
-        sendFrame(bytes, length);
+        m_port.send(bytes, length, arrival);
         break;
     case CD_TOGGLE_PERIODIC:
-        m_state.periodicActive = !m_state.periodicActive;
-        if (!m_state.periodicActive)
-            m_host.panes.resendSelection();
+        togglePeriodic(arrival);
         break;
     case CD_RX_FRAME:
         m_traffic.showReceivedBytes(bytes, length, arrival);
@@ -103,132 +101,22 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
         m_traffic.showDiscarded(bytes, length, arrival);
         break;
     case CD_PORT_LOST:
-        if (bytes && length > 0)
-            portLost(bytes[0]);
+        m_port.lost(bytes, length, arrival);
+        break;
+    case CD_TX_FAILED:
+        m_port.transmitFailed(bytes, length, arrival);
         break;
     default:
         break;
     }
 }
 
-// Results are not shown: a failed write has already shown its frame, and a frame refused
-// while the line is busy is skipped like a late timer tick.
-void ModuleConsole::sendFrame(const std::uint8_t* bytes, std::size_t length) {
-    if (bytes || length == 0)
-        m_channel.SendFrame(m_state.slot, bytes, length);
-}
-
-void ModuleConsole::setPortCommands(bool portOpen) {
-    m_state.chooseDisabled = m_state.openDisabled = portOpen;
-    m_state.closeDisabled = !portOpen;
-}
-
-// Opens the console's port by `deviceName` (the port name itself, or where its device is now)
-// with the console's settings. m_openResult keeps the channel's result.
-bool ModuleConsole::openPortAs(const std::string& deviceName) {
-    std::uint8_t slot = SerialChannel::NO_PORT;
-    m_openResult = m_channel.OpenPort(deviceName, m_state.port.dcb, *this, slot);
-    if (m_openResult != 0)
-        return false;
-    m_state.slot = slot;
-    m_channel.SetReportDiscards(slot, m_state.showDiscarded);
-    m_traffic.restartClock();
-    setPortCommands(true);
-    m_host.status.setPaneText(StatusLine::PORT_STATE, m_state.port.portName + " opened");
-    m_host.panes.setPortOpen(true);
-    return true;
-}
-
-void ModuleConsole::openPort() {
-    if (portOpen() || m_waitingForPort)
+void ModuleConsole::togglePeriodic(ConsoleTraffic::Arrival arrival) {
+    m_state.periodicActive = !m_state.periodicActive;
+    if (m_state.periodicActive)
         return;
-    if (openPortAs(m_state.port.portName)) {
-        m_device = DeviceIdentity::of(m_state.port.portName);
-        m_lossTold = false;
-    } else if (m_openResult == SerialChannel::ERR_TOO_MANY_PORTS) {
-        m_host.dialogs.showError("Too many communication ports opened. Please close one port.",
-                                 ERROR_CAPTION);
-    } else {
-        m_host.dialogs.showError(openFailureText(), ERROR_CAPTION);
-    }
+    m_port.periodicStopped(arrival);
     m_host.panes.resendSelection();
-}
-
-// The console's own words first; under them why, and what to do about it: not in the group
-// that may open the device, in use by another program, no such port (and those that exist).
-std::string ModuleConsole::openFailureText() const {
-    const std::string& name = m_state.port.portName;
-    const OpenFailure failure = describeOpenFailure(name, static_cast<int>(m_openResult));
-    std::string reason = failure.reason;
-    if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z')
-        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
-    std::string text = "Unable to open " + name + ". Please check com settings.\n\n";
-    text += reason + ".";
-    if (!failure.hint.empty())
-        text += "\n" + failure.hint;
-    return text;
-}
-
-void ModuleConsole::stopWaiting() {
-    if (!m_waitingForPort)
-        return;
-    m_waitingForPort = false;
-    m_host.panes.waitForPort(false);
-}
-
-void ModuleConsole::closePort() {
-    stopWaiting();
-    m_channel.ClosePort(m_state.slot);
-    m_state.slot = SerialChannel::NO_PORT;
-    setPortCommands(false);
-    m_host.status.setPaneText(StatusLine::PORT_STATE, "Communication port closed");
-    m_host.panes.setPortOpen(false);
-    m_host.panes.resendSelection();
-}
-
-// The port went away under the console (adapter unplugged, simulator ended): closed as the
-// Close command does, and the user is told once, after the delivery has returned. With
-// reconnecting on, the console then waits for the device to come back; the close command
-// stays enabled, to stop waiting.
-void ModuleConsole::portLost(std::uint8_t slot) {
-    if (slot != m_state.slot)
-        return;
-    const std::string name = m_state.port.portName;
-    closePort();
-    if (m_state.reconnect) {
-        m_waitingForPort = true;
-        setPortCommands(true);
-        m_host.status.setPaneText(StatusLine::PORT_STATE, "Waiting for " + name);
-        m_host.panes.waitForPort(true);
-    }
-    if (m_lossTold)
-        return;
-    m_lossTold = true;
-    post([this, name, alive = std::weak_ptr<bool>(m_alive)] {
-        if (!alive.expired())
-            m_host.dialogs.showError("Communication port " + name + " lost.", ERROR_CAPTION);
-    });
-}
-
-void ModuleConsole::retryReconnect() {
-    if (!m_waitingForPort)
-        return;
-    const std::string device = m_device.locate();
-    if (device.empty() || !openPortAs(device))
-        return;
-    stopWaiting();
-    m_host.panes.resendSelection();
-}
-
-void ModuleConsole::choosePort() {
-    if (portOpen())
-        return;
-    std::string portText;
-    std::string baudText;
-    if (!m_host.dialogs.editPortSettings(m_state.port, portText, baudText))
-        return;
-    m_host.status.setPaneText(StatusLine::PORT_NAME, portText);
-    m_host.status.setPaneText(StatusLine::BAUD, baudText);
 }
 
 void ModuleConsole::clearView() {
@@ -264,8 +152,7 @@ void ModuleConsole::stopTestSequence() {
 
 void ModuleConsole::toggleShowDiscarded() {
     m_state.showDiscarded = !m_state.showDiscarded;
-    if (portOpen())
-        m_channel.SetReportDiscards(m_state.slot, m_state.showDiscarded);
+    m_port.showDiscarded(m_state.showDiscarded);
 }
 
 bool ModuleConsole::runCommand(int commandId) {
@@ -305,7 +192,7 @@ bool ModuleConsole::runCommand(int commandId) {
         return true;
     case ID_RECONNECT:
         m_state.reconnect = !m_state.reconnect;
-        if (!m_state.reconnect && m_waitingForPort)
+        if (!m_state.reconnect && waitingForPort())
             closePort();
         return true;
     default:
@@ -359,12 +246,7 @@ void ModuleConsole::carryOutPendingAction() {
 }
 
 void ModuleConsole::windowClosing() {
-    stopWaiting();
-    if (portOpen()) {
-        m_channel.ClosePort(m_state.slot);
-        m_state.slot = SerialChannel::NO_PORT;
-        setPortCommands(false);
-    }
+    m_port.closeForGood();
     // The test sequence belongs to its console and ends with it.
     stopTestSequence();
     m_logging.closeFile();

@@ -2,12 +2,12 @@
 
 #include "core/console/ConsoleHost.h"
 #include "core/console/ConsoleLogging.h"
+#include "core/console/ConsolePort.h"
 #include "core/console/ConsoleState.h"
 #include "core/console/ConsoleTraffic.h"
 #include "core/console/TestSequence.h"
 #include "core/frames/ModuleFamily.h"
 #include "core/hub/OwnerEndpoint.h"
-#include "core/serial/DeviceIdentity.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,14 +23,9 @@ class SerialChannel;
 // the console's own thread; workers reach it only through the hand-over.
 class ModuleConsole : public OwnerEndpoint {
 public:
-    struct Host {
-        ConsolePanes& panes;
-        StatusLine& status;
-        ConsoleDialogs& dialogs;
-        PostToConsole post;
-    };
+    using Host = ConsoleHost;
 
-    static constexpr const char* ERROR_CAPTION = "Communication Error";
+    static constexpr const char* ERROR_CAPTION = ConsolePort::ERROR_CAPTION;
 
     // `channel` is the serial channel of the console's family that its ports are opened on.
     ModuleConsole(ModuleFamily family, Host host, SerialChannel& channel);
@@ -50,11 +45,11 @@ public:
     void post(std::function<void()> task) override;
 
     // Commands.
-    void choosePort();
+    void choosePort() { m_port.choose(); }
     // What the settings dialog's OK does, for callers that know the port already.
     void setPortSettings(const PortSettings& settings) { m_state.port = settings; }
-    void openPort();
-    void closePort();
+    void openPort() { m_port.open(); }
+    void closePort() { m_port.close(); }
     void clearView();
     void toggleLogging() { m_logging.toggleLogging(); }
     void toggleParse();
@@ -68,8 +63,8 @@ public:
 
     // While the console waits for its lost port to come back: looks for the device and opens
     // it again with the same settings once it is there.
-    void retryReconnect();
-    bool waitingForPort() const { return m_waitingForPort; }
+    void retryReconnect() { m_port.retryReconnect(); }
+    bool waitingForPort() const { return m_port.waitingForPort(); }
 
     // A double-click on the status line's pane `pane`: remembered, carried out, cleared.
     void statusBarDoubleClicked(int pane);
@@ -90,33 +85,23 @@ public:
     ModuleFamily family() const { return m_family; }
     const ConsoleState& state() const { return m_state; }
     const ConsoleLogging& logging() const { return m_logging; }
-    bool portOpen() const { return m_state.slot != SerialChannel::NO_PORT; }
+    bool portOpen() const { return m_port.isOpen(); }
     ConsoleTraffic& traffic() { return m_traffic; }
     const ConsoleTraffic& traffic() const { return m_traffic; }
 
 private:
-    void setPortCommands(bool portOpen);
     void dispatch(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
                   ConsoleTraffic::Arrival arrival);
-    void sendFrame(const std::uint8_t* bytes, std::size_t length);
-    void portLost(std::uint8_t slot);
-    bool openPortAs(const std::string& deviceName);
-    std::string openFailureText() const;
-    void stopWaiting();
+    void togglePeriodic(ConsoleTraffic::Arrival arrival);
     void carryOutPendingAction();
 
     ModuleFamily m_family;
     Host m_host;
-    SerialChannel& m_channel;
     ConsoleState m_state;
     ConsoleLogging m_logging;
     ConsoleTraffic m_traffic;
+    ConsolePort m_port;
     std::unique_ptr<TestSequence> m_testSequence;
-    DeviceIdentity m_device; // of the port opened last
-    bool m_waitingForPort = false;
-    bool m_lossTold = false; // since the user last opened the port
-    std::uint32_t m_openResult = 0;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace tovan

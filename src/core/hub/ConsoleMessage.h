@@ -17,14 +17,18 @@ enum ConsoleCode : std::uint32_t {
     CD_TX_FRAME = 6,        // SendFrame -> console: echo of a frame about to be written
     CD_STORE_LIST = 7,      // document -> console: path to save the command list to
     CD_TEST_TELEGRAM = 8,   // test sequence -> console: telegram hex text with its zero byte
-    // Reader thread -> console: the port went away (unplugged adapter, closed pty). Payload: one
-    // byte, the slot index. Sent once; the reader has ended and the slot stays taken until the
-    // console calls ClosePort.
+    // Reader thread -> console: the port went away (unplugged adapter, closed pty, a failing
+    // wait for it). Payload: one byte, the slot index, then why in words. Sent once; the reader
+    // has ended and the slot stays taken until the console calls ClosePort.
     CD_PORT_LOST = 9,
     // Reader thread -> console, only when the console asked for it
     // (SerialChannel::SetReportDiscards): bytes the frame assembler threw away. Payload: one
     // reason byte (DiscardReason), then the discarded bytes. Comes in order with the frames.
     CD_RX_DISCARDED = 10,
+    // Writer thread -> console, through the reader and in order with what it delivers: a frame
+    // shown as transmitted did not reach the line. Payload: the error code (errno), 4 bytes,
+    // least significant first.
+    CD_TX_FAILED = 11,
 };
 
 } // namespace tovan

@@ -10,12 +10,21 @@ std::unique_ptr<FrameAssembler> FrameAssembler::create(ModuleFamily family) {
 
 bool FrameAssembler::feed(std::uint8_t byte, std::uint32_t timeMs) {
     expire(timeMs);
-    m_lastByteTime = timeMs;
+    if (!m_timeKnown || elapsedSince(m_lastByteTime, timeMs) > 0)
+        m_lastByteTime = timeMs;
+    m_timeKnown = true;
     return step(byte);
 }
 
+// Milliseconds from `earlier` to `later` on a clock that wraps after 2^32; a time that lies
+// before `earlier` (a clock read a little early by another thread) counts as none.
+std::uint32_t FrameAssembler::elapsedSince(std::uint32_t earlier, std::uint32_t later) {
+    const auto difference = static_cast<std::int32_t>(later - earlier);
+    return difference > 0 ? static_cast<std::uint32_t>(difference) : 0;
+}
+
 void FrameAssembler::expire(std::uint32_t timeMs) {
-    if (static_cast<std::uint32_t>(timeMs - m_lastByteTime) < FRAME_TIMEOUT_MS)
+    if (!m_timeKnown || elapsedSince(m_lastByteTime, timeMs) < FRAME_TIMEOUT_MS)
         return;
     if (m_state != 0) {
         discardStored(DiscardReason::Gap);

@@ -33,9 +33,10 @@ public:
 
     static std::unique_ptr<FrameAssembler> create(ModuleFamily family);
 
-    // Takes one byte that arrived at `timeMs` (a millisecond clock; differences are taken
-    // unsigned, so the clock may wrap). Returns true when the byte completed a frame; frame()
-    // and frameLength() then describe it until the next call.
+    // Takes one byte that arrived at `timeMs` (a millisecond clock that may wrap). Times may come
+    // in any order: one before the latest seen counts as no time passed, so only a real pause
+    // drops a frame. Returns true when the byte completed a frame; frame() and frameLength()
+    // then describe it until the next call.
     bool feed(std::uint8_t byte, std::uint32_t timeMs);
 
     const std::uint8_t* frame() const { return m_buffer.data(); }
@@ -56,6 +57,8 @@ public:
     bool holdsBytes() const { return m_state != 0 || !m_stray.empty(); }
 
 protected:
+    static std::uint32_t elapsedSince(std::uint32_t earlier, std::uint32_t later);
+
     // One step of the family's table for byte b. Returns true on a completed frame, after
     // setting m_frameLength.
     virtual bool step(std::uint8_t b) = 0;
@@ -79,7 +82,8 @@ private:
     std::array<std::uint8_t, RX_BUFFER_SIZE> m_buffer{};
     std::size_t m_writePos = 0;
     std::size_t m_frameLength = 0;
-    std::uint32_t m_lastByteTime = 0;
+    std::uint32_t m_lastByteTime = 0; // the latest time a byte came with
+    bool m_timeKnown = false;
     DiscardSink m_discards;
     std::vector<std::uint8_t> m_stray;
 };

@@ -2,6 +2,8 @@
 
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/FrameAssembler.h"
+#include "core/serial/Port.h"
+#include "core/serial/PortErrorText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +11,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -32,18 +33,35 @@ constexpr std::uint32_t COLLECT_MS = 3;
 // A batch this large goes over at once.
 constexpr std::size_t HAND_OVER_BYTES = 64 * 1024;
 
+void signal(int fd) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
+}
+
+void clearSignal(int fd) {
+    std::uint64_t count = 0;
+    [[maybe_unused]] ssize_t got = ::read(fd, &count, sizeof count);
+}
+
 } // namespace
 
-PortReader::PortReader(int portFd, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot)
-    : m_portFd(portFd), m_family(family), m_slot(slot), m_handOver(owner) {
+PortReader::PortReader(Port& port, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot)
+    : m_port(port), m_family(family), m_slot(slot), m_handOver(owner), m_lineTime(nowMs()) {
     m_stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (m_stopFd < 0)
-        throw std::system_error(errno, std::generic_category(), "eventfd");
+    m_noteFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_stopFd < 0 || m_noteFd < 0) {
+        const int error = errno;
+        for (int fd : {m_stopFd, m_noteFd})
+            if (fd >= 0)
+                ::close(fd);
+        throw std::system_error(error, std::generic_category(), "eventfd");
+    }
 }
 
 PortReader::~PortReader() {
     stop();
     ::close(m_stopFd);
+    ::close(m_noteFd);
 }
 
 void PortReader::start() {
@@ -51,32 +69,55 @@ void PortReader::start() {
 }
 
 void PortReader::stop() {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] ssize_t written = ::write(m_stopFd, &one, sizeof one);
+    signal(m_stopFd);
     m_handOver.cancel();
     if (m_thread.joinable())
         m_thread.join();
 }
 
-bool PortReader::drainPort(short events, FrameAssembler& assembler,
+void PortReader::reportWriteFailure(int error) {
+    {
+        std::lock_guard<std::mutex> lock(m_failuresMutex);
+        m_writeFailures.push_back(error);
+    }
+    signal(m_noteFd);
+}
+
+void PortReader::takeWriteFailures() {
+    clearSignal(m_noteFd);
+    std::vector<int> failures;
+    {
+        std::lock_guard<std::mutex> lock(m_failuresMutex);
+        failures.swap(m_writeFailures);
+    }
+    for (const int error : failures) {
+        const auto code = static_cast<std::uint32_t>(error);
+        const std::uint8_t payload[4] = {
+            static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(code >> 8),
+            static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 24)};
+        m_pending.add(CD_TX_FAILED, payload, sizeof payload);
+    }
+}
+
+void PortReader::portLost(int error) {
+    m_portGone = true;
+    const std::string payload = std::string(1, static_cast<char>(m_slot)) + portLossReason(error);
+    m_pending.add(CD_PORT_LOST, reinterpret_cast<const std::uint8_t*>(payload.data()),
+                  payload.size());
+}
+
+void PortReader::drainPort(short events, std::uint32_t arrival, FrameAssembler& assembler,
                            std::vector<std::uint8_t>& chunk) {
     // Everything queued has already arrived; it all carries the time of this wake-up.
-    const std::uint32_t arrival = lineTimeMs();
     m_readAt = Clock::now();
-    int queued = 0;
-    ::ioctl(m_portFd, FIONREAD, &queued);
-    const std::size_t wanted = queued > 0 ? std::min<std::size_t>(queued, chunk.size()) : 1;
-    const ssize_t got = ::read(m_portFd, chunk.data(), wanted);
-    if (got > 0) {
-        for (ssize_t i = 0; i < got; ++i)
-            if (assembler.feed(chunk[static_cast<std::size_t>(i)], arrival))
-                m_pending.add(CD_RX_FRAME, assembler.frame(), assembler.frameLength(), m_readAt);
-        return true;
+    std::size_t got = 0;
+    if (const int error = m_port.read(chunk.data(), chunk.size(), got, events)) {
+        portLost(error);
+        return;
     }
-    if (got < 0)
-        return errno == EAGAIN || errno == EINTR; // EIO, ENXIO: the device is gone
-    // Nothing to read: gone when the line was hung up, a spurious wake-up otherwise.
-    return (events & (POLLHUP | POLLERR | POLLNVAL)) == 0;
+    for (std::size_t i = 0; i < got; ++i)
+        if (assembler.feed(chunk[i], arrival))
+            m_pending.add(CD_RX_FRAME, assembler.frame(), assembler.frameLength(), m_readAt);
 }
 
 void PortReader::followDiscardChoice(FrameAssembler& assembler) {
@@ -97,8 +138,19 @@ void PortReader::followDiscardChoice(FrameAssembler& assembler) {
         });
 }
 
-std::uint32_t PortReader::lineTimeMs() const {
-    return nowMs() - m_ownPauses;
+std::uint32_t PortReader::lineTimeAt(std::uint32_t now) {
+    // While the reader is away the line's clock stands still at the moment it left.
+    const std::uint32_t time = (m_paused ? m_pausedAt : now) - m_ownPauses;
+    if (static_cast<std::int32_t>(time - m_lineTime) > 0)
+        m_lineTime = time;
+    return m_lineTime;
+}
+
+void PortReader::leavePort(std::uint32_t now) {
+    if (m_paused)
+        return;
+    m_paused = true;
+    m_pausedAt = now;
 }
 
 bool PortReader::drainAllowed() {
@@ -137,25 +189,26 @@ bool PortReader::handOverIfDue() {
 }
 
 void PortReader::run() {
-    // No purge here: OpenPort has purged before starting us, and a purge by a thread that
-    // happens to start late would throw away bytes that arrived after OpenPort returned.
+    // No purge here: the session has purged before starting us, and a purge by a thread that
+    // happens to start late would throw away bytes that arrived after the port was opened.
     std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family);
     std::vector<std::uint8_t> chunk(READ_CHUNK);
     for (;;) {
         const bool drain = drainAllowed();
         followDiscardChoice(*assembler);
-        pollfd fds[3] = {{m_stopFd, POLLIN, 0},
+        pollfd fds[4] = {{m_stopFd, POLLIN, 0},
                          {m_handOver.wakeFd(), POLLIN, 0},
-                         {drain ? m_portFd : -1, POLLIN, 0}};
-        if (::poll(fds, 3, pollTimeout(drain, *assembler)) < 0 && errno != EINTR)
-            return;
-        // Until it waits for the port again the reader is away from it (handling what it read,
-        // handing it over, waiting with its memory full): that time is its own, not the
-        // line's, and bytes that arrive meanwhile continue the frame in progress.
-        if (!m_paused) {
-            m_paused = true;
-            m_pausedAt = nowMs();
-        }
+                         {m_noteFd, POLLIN, 0},
+                         {drain ? m_port.pollFd() : -1, POLLIN, 0}};
+        const int ready = ::poll(fds, 4, pollTimeout(drain, *assembler));
+        const int pollError = ready < 0 ? errno : 0;
+        // From here until it waits for the port again the reader is away from it (handling
+        // what it read, handing it over, waiting with its memory full): that time is its own,
+        // not the line's, and bytes that arrive meanwhile continue the frame in progress. Bytes
+        // found now arrived when it left.
+        const std::uint32_t now = nowMs();
+        leavePort(now);
+        const std::uint32_t arrival = lineTimeAt(now);
         if (fds[0].revents)
             return;
         if (fds[1].revents) {
@@ -164,22 +217,29 @@ void PortReader::run() {
                 return;
         }
         const bool wasEmpty = m_pending.empty();
-        if (drain && fds[2].revents) {
-            followDiscardChoice(*assembler); // the owner may have asked meanwhile
-            if (!drainPort(fds[2].revents, *assembler, chunk)) {
-                m_portGone = true;
-                m_pending.add(CD_PORT_LOST, &m_slot, 1);
-            }
-        } else if (m_reporting && drain && assembler->holdsBytes()) {
-            m_readAt = Clock::now();
-            assembler->expire(lineTimeMs());
-        }
+        if (pollError != 0 && pollError != EINTR && !m_portGone)
+            portLost(pollError);
+        else
+            readOrExpire(fds[3].revents, drain, arrival, *assembler, chunk);
+        if (fds[2].revents)
+            takeWriteFailures();
         if (wasEmpty && !m_pending.empty())
             m_pendingSince = nowMs();
         if (!handOverIfDue())
             return;
         if (m_portGone && m_pending.empty() && !m_handOver.inFlight())
             return;
+    }
+}
+
+void PortReader::readOrExpire(short events, bool drain, std::uint32_t arrival,
+                              FrameAssembler& assembler, std::vector<std::uint8_t>& chunk) {
+    if (drain && events) {
+        followDiscardChoice(assembler); // the owner may have asked meanwhile
+        drainPort(events, arrival, assembler, chunk);
+    } else if (m_reporting && drain && assembler.holdsBytes()) {
+        m_readAt = Clock::now();
+        assembler.expire(arrival);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "core/serial/PortWriter.h"
 
-#include "core/serial/PosixPort.h"
+#include "core/serial/Port.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,7 +21,8 @@ void signal(int fd) {
 
 } // namespace
 
-PortWriter::PortWriter(PosixPort& port) : m_port(port) {
+PortWriter::PortWriter(Port& port, FailureSink failures)
+    : m_port(port), m_failures(std::move(failures)) {
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_wakeFd < 0 || m_stopFd < 0) {
@@ -113,20 +114,27 @@ void PortWriter::run() {
         // frame has otherwise left already, so the purge cuts nothing. A pseudo-terminal
         // queues nothing: there a purge would throw away what the other end has not read yet.
         if (m_port.bytesUnsent() > 0)
-            m_port.purge(PosixPort::PURGE_TXABORT | PosixPort::PURGE_TXCLEAR);
-        const int error = m_port.writeAll(frame.bytes.data(), frame.length, m_stopFd);
+            m_port.purge(Port::PURGE_TXABORT | Port::PURGE_TXCLEAR);
+        int error = m_port.writeAll(frame.bytes.data(), frame.length, m_stopFd);
         // A write returns once the bytes are queued; the next frame's purge would cut what is
         // not sent yet, so the frame counts as written when it is on the line.
-        if (error == 0)
-            m_port.waitUntilSent(frame.length, m_stopFd);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_writing = false;
-            if (error != 0 && error != ECANCELED && m_firstError == 0)
-                m_firstError = error;
-        }
-        m_idle.notify_all();
+        if (error == 0 && !m_port.waitUntilSent(frame.length, m_stopFd))
+            error = ETIMEDOUT;
+        finished(error);
     }
+}
+
+void PortWriter::finished(int error) {
+    const bool failed = error != 0 && error != ECANCELED;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_writing = false;
+        if (failed && m_firstError == 0)
+            m_firstError = error;
+    }
+    m_idle.notify_all();
+    if (failed && m_failures)
+        m_failures(error);
 }
 
 } // namespace tovan

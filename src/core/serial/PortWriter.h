@@ -6,12 +6,13 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace tovan {
 
-class PosixPort;
+class Port;
 
 // The writer thread of one open port. Writing a frame and waiting until it has left the line
 // takes as long as the line needs (about 270 ms for 252 bytes at 9,600 baud), so it happens
@@ -22,7 +23,11 @@ class PosixPort;
 // still pending: the queue never grows, and no frame is cut by the purge of the next one.
 class PortWriter {
 public:
-    explicit PortWriter(PosixPort& port);
+    // Told, on the writer's thread, of every frame that did not reach the line: the write
+    // failed, or the line did not take it in its time (ETIMEDOUT, a handshake held it up).
+    using FailureSink = std::function<void(int error)>;
+
+    PortWriter(Port& port, FailureSink failures = {});
     ~PortWriter();
     PortWriter(const PortWriter&) = delete;
     PortWriter& operator=(const PortWriter&) = delete;
@@ -54,7 +59,10 @@ private:
     bool takeNext(Frame& next);
     void closeDescriptors();
 
-    PosixPort& m_port;
+    void finished(int error);
+
+    Port& m_port;
+    FailureSink m_failures;
     int m_wakeFd = -1; // a frame was offered
     int m_stopFd = -1; // the writer is to end, also in the middle of a frame
     std::mutex m_mutex;

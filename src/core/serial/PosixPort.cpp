@@ -3,6 +3,7 @@
 #include "core/serial/CustomBaudRate.h"
 #include "core/serial/LineTime.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -230,6 +231,23 @@ int PosixPort::purge(unsigned flags) {
     return ::tcflush(m_fd, queue) == 0 ? 0 : errno;
 }
 
+int PosixPort::read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got,
+                    short events) {
+    got = 0;
+    int queued = 0;
+    ::ioctl(m_fd, FIONREAD, &queued);
+    const std::size_t wanted = queued > 0 ? std::min<std::size_t>(queued, capacity) : 1;
+    const ssize_t n = ::read(m_fd, buffer, wanted);
+    if (n > 0) {
+        got = static_cast<std::size_t>(n);
+        return 0;
+    }
+    if (n < 0)
+        return errno == EAGAIN || errno == EINTR ? 0 : errno; // EIO, ENXIO: the device is gone
+    // Nothing to read: gone when the line was hung up, a spurious wake-up otherwise.
+    return (events & (POLLHUP | POLLERR | POLLNVAL)) != 0 ? EPIPE : 0;
+}
+
 int PosixPort::bytesQueued(std::size_t& count) const {
     int queued = 0;
     if (::ioctl(m_fd, FIONREAD, &queued) != 0) {
@@ -270,27 +288,34 @@ int PosixPort::writeAll(const std::uint8_t* bytes, std::size_t length, int cance
     return 0;
 }
 
-void PosixPort::waitUntilSent(std::size_t length, int cancelFd) const {
+bool PosixPort::waitUntilSent(std::size_t length, int cancelFd) const {
     const auto deadline = std::chrono::steady_clock::now() + lineTime(length, m_settings) +
                           std::chrono::milliseconds(100);
     for (;;) {
         if (bytesUnsent() == 0)
-            return;
+            return true;
         if (std::chrono::steady_clock::now() >= deadline)
-            return;
+            return false;
         // Half a millisecond between looks; the cancel descriptor cuts the wait short.
         pollfd cancel{cancelFd, POLLIN, 0};
         const timespec step{0, 500'000};
         if (::ppoll(&cancel, 1, &step, nullptr) > 0)
-            return;
+            return true;
     }
 }
 
 void PosixPort::close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
+    if (m_fd < 0)
+        return;
+    ::tcflush(m_fd, TCOFLUSH);
+    // Pseudo-terminals have no closing wait and refuse the request.
+    serial_struct serial{};
+    if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+        serial.closing_wait = ASYNC_CLOSING_WAIT_NONE;
+        ::ioctl(m_fd, TIOCSSERIAL, &serial);
     }
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace tovan

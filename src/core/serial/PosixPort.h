@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/serial/Port.h"
 #include "core/serial/PortSettings.h"
 
 #include <cstddef>
@@ -8,48 +9,35 @@
 
 namespace tovan {
 
-// One serial device opened for exclusive use. Every operation returns 0 or the system's error
-// code (errno); none throws.
-class PosixPort {
+// One local serial device (a tty: a UART, a USB adapter, a pseudo-terminal) opened for
+// exclusive use. Every operation returns 0 or the system's error code (errno); none throws.
+class PosixPort : public Port {
 public:
-    enum Purge : unsigned {
-        PURGE_TXABORT = 1,
-        PURGE_RXABORT = 2,
-        PURGE_TXCLEAR = 4,
-        PURGE_RXCLEAR = 8
-    };
-
     PosixPort() = default;
-    ~PosixPort();
+    ~PosixPort() override;
     PosixPort(const PosixPort&) = delete;
     PosixPort& operator=(const PosixPort&) = delete;
 
     // Opens the device read/write, not as controlling terminal, for this program alone.
-    int open(const std::string& devicePath);
-
-    // Raw mode, 8 data bits and the parity, stop bits, handshake and speed of `settings`.
-    int configure(const DcbTemplate& settings);
-
-    // Discards queued output (TX flags) and/or input (RX flags).
-    int purge(unsigned flags);
+    int open(const std::string& devicePath) override;
+    int configure(const DcbTemplate& settings) override;
+    int purge(unsigned flags) override;
+    int pollFd() const override { return m_fd; }
+    int read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got,
+             short events) override;
 
     // Number of received bytes waiting to be read.
     int bytesQueued(std::size_t& count) const;
 
-    // Bytes written but not yet sent by the driver (0 when it cannot tell).
-    std::size_t bytesUnsent() const;
+    std::size_t bytesUnsent() const override;
+    int writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd = -1) override;
+    // A stalled handshake must not hang the writer: the wait has its bound.
+    bool waitUntilSent(std::size_t length, int cancelFd = -1) const override;
 
-    // Writes every byte, waiting as long as the line needs. Returns ECANCELED as soon as
-    // `cancelFd` (when not -1) polls readable.
-    int writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd = -1);
-
-    // Waits until the driver has sent what was written, at most as long as `length` bytes
-    // take at the configured speed plus a margin (a stalled handshake must not hang the
-    // writer), or until `cancelFd` polls readable.
-    void waitUntilSent(std::size_t length, int cancelFd = -1) const;
-
-    void close();
-    bool isOpen() const { return m_fd >= 0; }
+    // Output still queued is discarded first, and the driver is asked not to wait for the
+    // line when closing (its closing wait is up to 30 s while a handshake holds the line).
+    void close() override;
+    bool isOpen() const override { return m_fd >= 0; }
     int fd() const { return m_fd; }
 
 private:

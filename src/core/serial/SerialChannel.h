@@ -12,13 +12,11 @@
 namespace tovan {
 
 class OwnerEndpoint;
-class PortReader;
-class PortWriter;
-class PosixPort;
+class PortSession;
 
 // The only code that touches serial ports: a table of three port slots for one module
-// family, each with its port, its reader thread and the console (owner) that receives the
-// port's frames.
+// family, each with its port session (the port, its reader and writer threads) and the console
+// (owner) that receives the port's frames.
 //
 // OpenPort, ClosePort and SendFrame are called on the owners' thread (the user-interface
 // thread); the table is changed only there.
@@ -43,7 +41,8 @@ public:
     std::uint32_t OpenPort(const std::string& portName, const DcbTemplate& settings,
                            OwnerEndpoint& owner, std::uint8_t& slot);
 
-    // Stops the slot's reader, closes its port and frees the slot. Always 0.
+    // Stops the slot's reader and writer, discards unsent output, closes its port and frees
+    // the slot, within PortSession::CLOSE_BOUND. Always 0.
     std::uint32_t ClosePort(std::uint8_t slot);
 
     // Shows the frame to the owner (CD_TX_FRAME) and hands it to the port's writer, which
@@ -67,14 +66,8 @@ public:
 
 private:
     struct PortSlot {
-        std::unique_ptr<PosixPort> port;
-        std::unique_ptr<PortReader> reader; // none: the slot is free
-        std::unique_ptr<PortWriter> writer;
-        OwnerEndpoint* owner = nullptr;
+        std::unique_ptr<PortSession> session; // none: the slot is free
     };
-
-    std::uint32_t startThreads(PortSlot& slot, std::uint8_t index);
-    void release(PortSlot& slot);
 
     ModuleFamily m_family;
     std::array<PortSlot, MAX_PORTS> m_slots;

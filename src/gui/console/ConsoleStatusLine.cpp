@@ -2,6 +2,8 @@
 
 #include "gui/shared/DialogUnits.h"
 
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,6 +61,12 @@ void ConsoleStatusLine::setPaneText(int pane, std::string_view text) {
         return;
     m_panes[static_cast<std::size_t>(pane)]->setText(
         QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void ConsoleStatusLine::showMessage(std::string_view text) {
+    if (auto* frame = qobject_cast<QMainWindow*>(window()))
+        frame->statusBar()->showMessage(
+            QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())), 5000);
 }
 
 QString ConsoleStatusLine::paneText(int pane) const {

@@ -23,6 +23,8 @@ public:
     explicit ConsoleStatusLine(QWidget* parent = nullptr);
 
     void setPaneText(int pane, std::string_view text) override;
+    // In the main window's status bar, for a few seconds.
+    void showMessage(std::string_view text) override;
     QString paneText(int pane) const;
     QRect paneRect(int pane) const;
     // The pane under `point` (in this widget's coordinates), or -1.

@@ -208,7 +208,10 @@ TEST(SerialChannel, AVanishedPortEndsItsReaderAndIsReportedOnce) {
     port.pty.closeMaster();
     ASSERT_TRUE(owner.waitFor(CD_PORT_LOST, 1));
     port.result = 1;
-    EXPECT_EQ(owner.messages(CD_PORT_LOST)[0].bytes, Bytes{port.slot});
+    const Bytes lost = owner.messages(CD_PORT_LOST)[0].bytes;
+    ASSERT_GT(lost.size(), 1u) << "the slot, then why";
+    EXPECT_EQ(lost[0], port.slot);
+    EXPECT_EQ(std::string(lost.begin() + 1, lost.end()), "the other end hung up");
     EXPECT_EQ(channel.openCount(), 0);
 
     const double before = cpuSeconds();

@@ -1,0 +1,39 @@
+#include "core/serial/PortErrorText.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace tovan {
+
+namespace {
+
+// The system's text, with a lower-case first letter as it stands inside a sentence.
+std::string systemText(int error) {
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] > 'Z'))
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+std::string portLossReason(int error) {
+    switch (error) {
+    case EPIPE:
+        return "the other end hung up";
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        return "the device was removed";
+    default:
+        return systemText(error);
+    }
+}
+
+std::string transmitFailureReason(int error) {
+    if (error == ETIMEDOUT)
+        return "the line did not take the frame in time (is a handshake holding it?)";
+    return systemText(error);
+}
+
+} // namespace tovan
