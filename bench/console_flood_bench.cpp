@@ -7,14 +7,14 @@
 // memory.
 //
 //   bench_console_flood [vx31 frames] [vm77 telegrams] [paced seconds]
+#include "core/console/ConsoleCommands.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/frames/HexInput.h"
+#include "core/wmbus/TestTelegrams.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/CSplitterViewVM77.h"
 #include "gui/console/CVX3xSplitterView.h"
-#include "core/console/ConsoleCommands.h"
 #include "gui/console/MeterOverview.h"
-#include "core/wmbus/TestTelegrams.h"
-#include "core/frames/FrameBuilder.h"
-#include "core/frames/HexInput.h"
 #include "gui/shared/DialogService.h"
 
 #include <QApplication>
@@ -287,8 +287,8 @@ void print(const char* what, const Figures& f, double bytesPerFrame,
     std::printf(
         "  %.1f s, %.0f frames/s = %.2fx a 921,600-baud line, %.2fx a 3,000,000-baud line\n",
         f.seconds, rate, rate / at921600, rate / at3M);
-    std::printf("  CPU %.2f ms per 1,000 frames, %.0f %% of one core\n",
-                1000.0 * cpuPerThousand(f), 100.0 * f.cpu / f.seconds);
+    std::printf("  CPU %.2f ms per 1,000 frames, %.0f %% of one core\n", 1000.0 * cpuPerThousand(f),
+                100.0 * f.cpu / f.seconds);
     if (baseline)
         std::printf("  CPU per frame %.2fx that of the run with the options off\n",
                     cpuPerThousand(f) / cpuPerThousand(*baseline));
@@ -328,8 +328,7 @@ int main(int argc, char* argv[]) {
 
     const Stream vx31 = vx31Stream(vx31Frames);
     const Figures vx31Plain = run<CVX3xSplitterView>(vx31, vx31Frames, {});
-    print("VX31, five-byte frames as fast as the terminal takes them, logging on", vx31Plain,
-          5.0);
+    print("VX31, five-byte frames as fast as the terminal takes them, logging on", vx31Plain, 5.0);
     print("VX31, the same with discarded bytes, milliseconds and a filter on",
           run<CVX3xSplitterView>(vx31, vx31Frames, {0, false, true}), 5.0, &vx31Plain);
     double telegramBytes = 0;

@@ -2,11 +2,11 @@
 // port costs. Prints figures; asserts nothing about time.
 //
 //   serial_throughput [frames] [idle-seconds]
-#include "tools/modsim/FloodFrames.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/hub/EventLoop.h"
 #include "core/hub/OwnerEndpoint.h"
 #include "core/serial/SerialChannel.h"
+#include "tools/modsim/FloodFrames.h"
 
 #include <atomic>
 #include <chrono>

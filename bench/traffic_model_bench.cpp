@@ -1,8 +1,8 @@
 // AddLine throughput of the traffic window's text model alone, into a full 1000-line window.
 //
 //   bench_traffic_model [entries]
-#include "core/textwnd/ColorEditModel.h"
 #include "bench/traffic_entries.h"
+#include "core/textwnd/ColorEditModel.h"
 
 #include <chrono>
 #include <cstdio>

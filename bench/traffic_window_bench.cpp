@@ -3,8 +3,8 @@
 // hand-over from a reader thread) or in bursts; every paint of the text area is counted.
 //
 //   bench_traffic_window [seconds per run]
-#include "gui/textwnd/ColorEditWnd.h"
 #include "bench/traffic_entries.h"
+#include "gui/textwnd/ColorEditWnd.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,6 @@
 // Command-list files (.tcs) from anyone: the header readers, the checker, the loader with its
 // notices, and a save of whatever was loaded. A list whose labels all survive saving must read
 // back as it was, and a list the workbench writes whole must pass the check.
-#include "fuzz/FuzzCheck.h"
-#include "fuzz/MemFile.h"
 #include "core/frames/CHexCodec.h"
 #include "core/tree/CommandListHeader.h"
 #include "core/tree/CommandListIO.h"
@@ -10,6 +8,8 @@
 #include "core/tree/Labels.h"
 #include "core/tree/ListCheck.h"
 #include "core/tree/MemoryCommandTree.h"
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/MemFile.h"
 
 #include <set>
 #include <string>

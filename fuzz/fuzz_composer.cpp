@@ -4,12 +4,12 @@
 // Input: lines. Line 0 holds two control bytes (bit 0 of the first: the second family; bit 1:
 // the typed field is Command/Cmd instead of Data; the second: the caret plus 4). Then the
 // Preamble, Command/Cmd, Length, Data, Checksum and period fields, and a stored frame text.
-#include "fuzz/FuzzCheck.h"
 #include "core/composer/ComposerLoad.h"
 #include "core/composer/ComposerRules.h"
 #include "core/composer/PacketComposer.h"
 #include "core/frames/CHexCodec.h"
 #include "core/serial/FrameAssembler.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <climits>

@@ -5,9 +5,9 @@
 // the byte before, -128 to 127: a reader's clock may step back a little). The same pairs also
 // make a stream of well-formed frames, every one of which must be received whole. With discard
 // reports on, every byte is in a frame or a report.
-#include "fuzz/FuzzCheck.h"
 #include "core/frames/FrameLayout.h"
 #include "core/serial/FrameAssembler.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstring>
 #include <functional>
@@ -80,7 +80,7 @@ std::vector<std::uint32_t> latestTimes(const std::vector<Arrival>& input) {
     for (std::size_t i = 0; i < input.size(); ++i) {
         const std::uint32_t before = i == 0 ? input[0].timeMs : latest.back();
         latest.push_back(i == 0 || elapsed(before, input[i].timeMs) == 0 ? before
-                                                                          : input[i].timeMs);
+                                                                         : input[i].timeMs);
     }
     // latest[i] is now the latest including arrival i; shift to "before arrival i".
     latest.insert(latest.begin(), input.empty() ? 0 : input[0].timeMs);

@@ -1,8 +1,8 @@
 // Hex text into areas of every size: nothing is written beyond the area, and the bytes are
 // those a plain reading of the text gives. Also bytes to text and back.
-#include "fuzz/FuzzCheck.h"
 #include "core/frames/CHexCodec.h"
 #include "core/frames/HexInput.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cstring>
 #include <memory>

@@ -1,9 +1,9 @@
 // Manufacturer tables ("mbus.cfg") as anyone may edit them. An input holding a form feed is
 // two versions of the table: the part before it is read first, then the file is rewritten with
 // the part after it, and the same table object must answer as a fresh one does.
+#include "core/wmbus/ManufacturerTable.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/MemFile.h"
-#include "core/wmbus/ManufacturerTable.h"
 
 #include <algorithm>
 #include <string>

@@ -1,8 +1,8 @@
 // The telegram decoder on any text, and on the hex text of any received raw frame (what the
 // console gives it).
-#include "fuzz/FuzzCheck.h"
-#include "core/wmbus/CTelegramDecoder.h"
 #include "core/frames/CHexCodec.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <string>
 #include <string_view>

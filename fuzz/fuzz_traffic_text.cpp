@@ -8,9 +8,9 @@
 // operations: a byte whose value modulo 3 picks AddLine, InsertColouredText or SetSelection
 // (the byte also gives the colour), followed by a length byte and that many text bytes, or by
 // four bytes of anchor and caret positions.
-#include "fuzz/FuzzCheck.h"
 #include "core/textwnd/CharClass.h"
 #include "core/textwnd/ColorEditModel.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <algorithm>
 #include <string>

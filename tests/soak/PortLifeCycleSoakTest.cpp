@@ -2,13 +2,13 @@
 // after which the process holds as many descriptors and threads as before, its memory has not
 // grown beyond a small margin, and no cycle took long. TOVAN_SOAK_CYCLES sets the count
 // (scripts/soak runs the long version).
+#include "core/frames/FrameBuilder.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/SerialChannel.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ConsoleHarness.h"
 #include "tests/support/PtyPair.h"
 #include "tests/support/ScratchDir.h"
-#include "core/frames/FrameBuilder.h"
-#include "core/hub/ConsoleMessage.h"
-#include "core/serial/SerialChannel.h"
 
 #include <atomic>
 #include <chrono>
@@ -172,7 +172,8 @@ TEST(PortLifeCycleSoak, ConsolesComeAndGoOnASimulatedModule) {
         ASSERT_TRUE(harness.console().portOpen());
         const auto frame = frame::buildVx31Frame(1, static_cast<std::uint8_t>(i));
         harness.console().deliver(CD_SEND_FRAME, frame.data(), frame.size());
-        ASSERT_TRUE(harness.runUntil([&] { return harness.console().traffic().receivedCount() == 1; }));
+        ASSERT_TRUE(
+            harness.runUntil([&] { return harness.console().traffic().receivedCount() == 1; }));
     });
 }
 

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 

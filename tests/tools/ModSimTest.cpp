@@ -1,16 +1,16 @@
 // The module simulator as a user runs it: a separate process on a pseudo-terminal, found by its
 // registered name and opened through the serial channel like any port.
-#include "tests/support/ChildProcess.h"
-#include "tools/modsim/FaultInjector.h"
-#include "tools/modsim/FloodFrames.h"
-#include "tests/support/RecordingEndpoint.h"
-#include "tests/support/ScratchDir.h"
-#include "tools/modsim/TelegramSet.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/FrameAssembler.h"
 #include "core/serial/SerialChannel.h"
 #include "core/serial/SimulatedPorts.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RecordingEndpoint.h"
+#include "tests/support/ScratchDir.h"
+#include "tools/modsim/FaultInjector.h"
+#include "tools/modsim/FloodFrames.h"
+#include "tools/modsim/TelegramSet.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // tovan-tool decode, list and check, run as a user runs them.
+#include "core/wmbus/TestTelegrams.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/tools/ToolProcess.h"
-#include "core/wmbus/TestTelegrams.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // tovan-tool monitor against pseudo-terminals whose master side plays the module.
+#include "core/frames/CHexCodec.h"
+#include "core/wmbus/TestTelegrams.h"
 #include "tests/support/PtyPair.h"
 #include "tests/tools/ToolProcess.h"
-#include "core/wmbus/TestTelegrams.h"
-#include "core/frames/CHexCodec.h"
 
 #include <chrono>
 #include <grp.h>

@@ -5,9 +5,9 @@
 //
 // --screenshot saves the window as a PNG once it is shown and quits; --flood keeps adding
 // received frames as fast as the event loop allows; --editable lets you type.
+#include "core/console/TrafficText.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/TestTelegrams.h"
-#include "core/console/TrafficText.h"
 #include "gui/shared/AppTexts.h"
 #include "gui/textwnd/ColorEditCommands.h"
 #include "gui/textwnd/ColorEditWnd.h"
@@ -49,9 +49,9 @@ void addSampleTraffic(tovan::ColorEditWnd& window) {
     const tovan::CTelegramDecoder decoder;
     for (int i = 0; i < 6; ++i) {
         show(window, traffic::transmitted(ModuleFamily::VM77, clock(5 + 2 * i), "FF 0B 01 00 F5"));
-        show(window, traffic::received(ModuleFamily::VM77, clock(6 + 2 * i),
-                                       tovan::testTelegram(i % tovan::TEST_TELEGRAM_COUNT),
-                                       &decoder));
+        show(window,
+             traffic::received(ModuleFamily::VM77, clock(6 + 2 * i),
+                               tovan::testTelegram(i % tovan::TEST_TELEGRAM_COUNT), &decoder));
     }
     show(window, traffic::received(ModuleFamily::VX31, clock(30), "FE 03 01 02 00", nullptr));
 }
@@ -83,8 +83,8 @@ int main(int argc, char* argv[]) {
     int frame = 0;
     QTimer floodTimer;
     QObject::connect(&floodTimer, &QTimer::timeout, [&] {
-        show(window, traffic::received(ModuleFamily::VX31, clock(frame++),
-                                       "FE 05 01 02 03 04 05", nullptr));
+        show(window, traffic::received(ModuleFamily::VX31, clock(frame++), "FE 05 01 02 03 04 05",
+                                       nullptr));
     });
     if (parser.isSet(flood))
         floodTimer.start(0);

@@ -1,10 +1,10 @@
 // Renders the composer forms, the COM settings dialog and a command tree into PNG files, so
 // their look can be checked without a console around them: form-snapshots <directory>.
+#include "core/tree/CommandListHeader.h"
 #include "gui/composer/CVM77PacketViewDlg.h"
 #include "gui/composer/CVX3xPacketViewDlg.h"
 #include "gui/serial/CComSettingsDlg.h"
 #include "gui/tree/CControlTreeView.h"
-#include "core/tree/CommandListHeader.h"
 #include "gui/tree/TreeImages.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tools/modsim/ReplyRules.h"
 #include "core/frames/ModuleFamily.h"
+#include "tools/modsim/ReplyRules.h"
 
 namespace tovan::modsim {
 

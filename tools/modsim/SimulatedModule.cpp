@@ -1,10 +1,10 @@
 #include "tools/modsim/SimulatedModule.h"
 
-#include "tools/modsim/FloodFrames.h"
-#include "tools/modsim/TelegramSet.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/frames/FrameLayout.h"
 #include "core/serial/LineTime.h"
+#include "tools/modsim/FloodFrames.h"
+#include "tools/modsim/TelegramSet.h"
 
 #include <cerrno>
 #include <cstdio>

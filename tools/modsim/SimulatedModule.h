@@ -1,9 +1,9 @@
 #pragma once
 
-#include "tools/modsim/FaultInjector.h"
-#include "tools/modsim/ReplyRules.h"
 #include "core/frames/ModuleFamily.h"
 #include "core/serial/FrameAssembler.h"
+#include "tools/modsim/FaultInjector.h"
+#include "tools/modsim/ReplyRules.h"
 
 #include <memory>
 #include <poll.h>

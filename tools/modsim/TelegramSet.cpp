@@ -1,7 +1,7 @@
 #include "tools/modsim/TelegramSet.h"
 
-#include "core/wmbus/TestTelegrams.h"
 #include "core/frames/CHexCodec.h"
+#include "core/wmbus/TestTelegrams.h"
 
 namespace tovan::modsim {
 namespace {

@@ -1,7 +1,7 @@
 // tovan-modsim: simulated radio modules on pseudo-terminals, for trying the workbench without
 // hardware and as an exact peer for tests and benchmarks.
-#include "tools/modsim/SimulatedModule.h"
 #include "core/serial/SimulatedPorts.h"
+#include "tools/modsim/SimulatedModule.h"
 
 #include <CLI/CLI.hpp>
 #include <csignal>

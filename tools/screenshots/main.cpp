@@ -4,15 +4,15 @@
 // scripts/screenshots, which starts the simulator and a virtual display.
 //
 //   tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]
+#include "core/console/ConsoleCommands.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/hub/ConsoleMessage.h"
 #include "gui/app/CDocManagerEx.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/app/CTOVANStudioApp.h"
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/console/CSplitterView.h"
-#include "core/console/ConsoleCommands.h"
 #include "gui/console/TrafficFindBar.h"
-#include "core/frames/FrameBuilder.h"
-#include "core/hub/ConsoleMessage.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "tools/tovan-tool/Commands.h"
-#include "tools/tovan-tool/InputFile.h"
-#include "tools/tovan-tool/TerminalText.h"
-#include "core/wmbus/CTelegramDecoder.h"
 #include "core/frames/CHexCodec.h"
 #include "core/frames/FrameLayout.h"
 #include "core/frames/HexInput.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/TerminalText.h"
 
 #include <algorithm>
 #include <iostream>

@@ -1,11 +1,11 @@
-#include "tools/tovan-tool/Commands.h"
-#include "tools/tovan-tool/InputFile.h"
-#include "tools/tovan-tool/TerminalText.h"
 #include "core/tree/CommandListHeader.h"
 #include "core/tree/CommandListIO.h"
 #include "core/tree/CommandStore.h"
 #include "core/tree/ListCheck.h"
 #include "core/tree/MemoryCommandTree.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/TerminalText.h"
 
 #include <cerrno>
 #include <cstring>

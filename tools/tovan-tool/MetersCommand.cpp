@@ -1,10 +1,10 @@
 // tovan-tool meters: the meter overview of a VM77 console, from traffic text (a console's log,
 // what tovan-tool monitor printed) or from a live port.
+#include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/MeterTable.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/InputFile.h"
 #include "tools/tovan-tool/MonitorOptions.h"
-#include "core/wmbus/CTelegramDecoder.h"
-#include "core/wmbus/MeterTable.h"
 
 #include <algorithm>
 #include <iostream>

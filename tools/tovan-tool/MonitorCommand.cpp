@@ -1,10 +1,6 @@
-#include "tools/tovan-tool/Commands.h"
-#include "tools/tovan-tool/MonitorOptions.h"
-#include "core/wmbus/CTelegramDecoder.h"
 #include "core/console/CommunicationLog.h"
 #include "core/console/DiscardedEntry.h"
 #include "core/console/EntryTime.h"
-#include "core/wmbus/MeterTable.h"
 #include "core/console/TrafficText.h"
 #include "core/frames/CHexCodec.h"
 #include "core/hub/ConsoleMessage.h"
@@ -13,6 +9,10 @@
 #include "core/serial/LineTime.h"
 #include "core/serial/OpenFailure.h"
 #include "core/serial/SerialChannel.h"
+#include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/MeterTable.h"
+#include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/MonitorOptions.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
+#include "core/serial/SystemPorts.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/TerminalText.h"
-#include "core/serial/SystemPorts.h"
 
 #include <iostream>
 

@@ -3,13 +3,13 @@
 namespace tovan::consolecmd {
 
 // The console's own commands, by the ids the menus and the toolbar use.
-constexpr int ID_CHOOSE_PORT = 32771;     // "Choose COM-Port"
-constexpr int ID_OPEN_PORT = 32772;       // "Open COM-Port"
-constexpr int ID_CLOSE_PORT = 32773;      // "Close COM-Port"
-constexpr int ID_CLEAR_VIEW = 32792;      // "Clear view"
-constexpr int ID_LOGGING = 32795;         // communication logging on/off (toolbar)
-constexpr int ID_PARSE_RX = 32796;        // "Parse RX data", second family
-constexpr int ID_TEST_SEQUENCE = 32797;   // "Testsequence", second family
+constexpr int ID_CHOOSE_PORT = 32771;   // "Choose COM-Port"
+constexpr int ID_OPEN_PORT = 32772;     // "Open COM-Port"
+constexpr int ID_CLOSE_PORT = 32773;    // "Close COM-Port"
+constexpr int ID_CLEAR_VIEW = 32792;    // "Clear view"
+constexpr int ID_LOGGING = 32795;       // communication logging on/off (toolbar)
+constexpr int ID_PARSE_RX = 32796;      // "Parse RX data", second family
+constexpr int ID_TEST_SEQUENCE = 32797; // "Testsequence", second family
 
 // Traffic options (a submenu of "Settings"), all off until switched on: discarded bytes shown
 // with their reason, times to the millisecond with the time since the previous frame, the

@@ -56,8 +56,8 @@ void ConsoleLogging::chooseLogFile() {
 
 bool ConsoleLogging::openFile(const std::string& path) {
     if (const int error = m_log.open(path)) {
-        m_dialogs.showError("Unable to create the log file " + path + ": " +
-                                std::strerror(error) + ". Logging stays disabled.",
+        m_dialogs.showError("Unable to create the log file " + path + ": " + std::strerror(error) +
+                                ". Logging stays disabled.",
                             CAPTION);
         return false;
     }
@@ -101,8 +101,8 @@ void ConsoleLogging::writeFailed(int error) {
     m_on = false;
     if (!wasOn)
         return;
-    const std::string text = "Writing the log file " + m_path + " failed: " +
-                             std::strerror(error) + ". Logging has been disabled.";
+    const std::string text = "Writing the log file " + m_path + " failed: " + std::strerror(error) +
+                             ". Logging has been disabled.";
     m_post([this, text, alive = std::weak_ptr<bool>(m_alive)] {
         if (!alive.expired())
             m_dialogs.showError(text, CAPTION);

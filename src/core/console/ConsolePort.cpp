@@ -145,7 +145,8 @@ void ConsolePort::tellSkippedTicks(ConsoleTraffic::Arrival arrival) {
         return;
     const std::uint64_t skipped = m_skippedTicks;
     m_skippedTicks = 0;
-    m_c.traffic.showNote(std::to_string(skipped) + (skipped == 1 ? " periodic frame" : " periodic frames") +
+    m_c.traffic.showNote(std::to_string(skipped) +
+                             (skipped == 1 ? " periodic frame" : " periodic frames") +
                              " skipped while the line was busy",
                          arrival);
 }
@@ -170,8 +171,7 @@ void ConsolePort::lost(const std::uint8_t* payload, std::size_t length,
         return;
     const std::string name = m_c.state.port.portName;
     const std::string_view reason = reasonOf(payload, length);
-    m_c.traffic.showNote("port lost: " + std::string(reason.empty() ? "unknown" : reason),
-                         arrival);
+    m_c.traffic.showNote("port lost: " + std::string(reason.empty() ? "unknown" : reason), arrival);
     close();
     if (m_c.state.reconnect) {
         m_waitingForPort = true;

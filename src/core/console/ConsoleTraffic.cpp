@@ -7,8 +7,8 @@
 
 namespace tovan {
 
-ConsoleTraffic::ConsoleTraffic(ModuleFamily family, const ConsoleState& state,
-                               ConsolePanes& panes, ConsoleLogging& logging)
+ConsoleTraffic::ConsoleTraffic(ModuleFamily family, const ConsoleState& state, ConsolePanes& panes,
+                               ConsoleLogging& logging)
     : m_family(family), m_state(state), m_panes(panes), m_logging(logging) {}
 
 void ConsoleTraffic::showBanner() {
@@ -97,8 +97,8 @@ void ConsoleTraffic::showTransmitted(const std::uint8_t* bytes, std::size_t leng
                                      Arrival arrival) {
     m_hex.clear();
     m_codec.BytesToHex(bytes, length, m_hex);
-    showEntry(traffic::transmitted(m_family, entryTime(arrival), m_hex,
-                                   charactersOf(bytes, length)));
+    showEntry(
+        traffic::transmitted(m_family, entryTime(arrival), m_hex, charactersOf(bytes, length)));
 }
 
 void ConsoleTraffic::showDiscarded(const std::uint8_t* payload, std::size_t length,

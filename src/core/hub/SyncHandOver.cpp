@@ -2,12 +2,12 @@
 
 #include "core/hub/OwnerEndpoint.h"
 
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <poll.h>
-#include <cerrno>
-#include <system_error>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tovan {

@@ -10,8 +10,7 @@ std::chrono::microseconds lineTime(std::size_t bytes, const DcbTemplate& setting
     if (settings.Parity != NOPARITY)
         halfBits += 2;
     halfBits += settings.StopBits == TWOSTOPBITS ? 4 : settings.StopBits == ONE5STOPBITS ? 3 : 2;
-    const unsigned long long micros =
-        bytes * halfBits * 1000000ull / (2ull * settings.BaudRate);
+    const unsigned long long micros = bytes * halfBits * 1000000ull / (2ull * settings.BaudRate);
     return std::chrono::microseconds(micros);
 }
 

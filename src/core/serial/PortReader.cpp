@@ -129,13 +129,12 @@ void PortReader::followDiscardChoice(FrameAssembler& assembler) {
         assembler.reportDiscards({});
         return;
     }
-    assembler.reportDiscards(
-        [this](DiscardReason reason, const std::uint8_t* bytes, std::size_t length) {
-            m_discardPayload.assign(1, static_cast<std::uint8_t>(reason));
-            m_discardPayload.insert(m_discardPayload.end(), bytes, bytes + length);
-            m_pending.add(CD_RX_DISCARDED, m_discardPayload.data(), m_discardPayload.size(),
-                          m_readAt);
-        });
+    assembler.reportDiscards([this](DiscardReason reason, const std::uint8_t* bytes,
+                                    std::size_t length) {
+        m_discardPayload.assign(1, static_cast<std::uint8_t>(reason));
+        m_discardPayload.insert(m_discardPayload.end(), bytes, bytes + length);
+        m_pending.add(CD_RX_DISCARDED, m_discardPayload.data(), m_discardPayload.size(), m_readAt);
+    });
 }
 
 std::uint32_t PortReader::lineTimeAt(std::uint32_t now) {
@@ -163,10 +162,10 @@ bool PortReader::drainAllowed() {
 }
 
 int PortReader::pollTimeout(bool drain, const FrameAssembler& assembler) const {
-    int timeout = m_pending.empty() || m_handOver.inFlight()
-                      ? -1
-                      : static_cast<int>(COLLECT_MS -
-                                         std::min(COLLECT_MS, nowMs() - m_pendingSince));
+    int timeout =
+        m_pending.empty() || m_handOver.inFlight()
+            ? -1
+            : static_cast<int>(COLLECT_MS - std::min(COLLECT_MS, nowMs() - m_pendingSince));
     // A partial frame that a pause ends is reported 20 ms after its last byte, not when the
     // next byte comes.
     const auto gap = static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS);

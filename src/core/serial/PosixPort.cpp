@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <poll.h>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -231,8 +231,7 @@ int PosixPort::purge(unsigned flags) {
     return ::tcflush(m_fd, queue) == 0 ? 0 : errno;
 }
 
-int PosixPort::read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got,
-                    short events) {
+int PosixPort::read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got, short events) {
     got = 0;
     int queued = 0;
     ::ioctl(m_fd, FIONREAD, &queued);

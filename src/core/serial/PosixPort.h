@@ -23,8 +23,7 @@ public:
     int configure(const DcbTemplate& settings) override;
     int purge(unsigned flags) override;
     int pollFd() const override { return m_fd; }
-    int read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got,
-             short events) override;
+    int read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got, short events) override;
 
     // Number of received bytes waiting to be read.
     int bytesQueued(std::size_t& count) const;

@@ -16,8 +16,10 @@ bool equalIgnoringCase(char a, char b) {
 std::size_t findIgnoringCase(std::string_view haystack, std::string_view needle, std::size_t from) {
     if (needle.empty() || haystack.size() < needle.size())
         return std::string_view::npos;
-    const auto begin = haystack.begin() + static_cast<std::ptrdiff_t>(std::min(from, haystack.size()));
-    const auto at = std::search(begin, haystack.end(), needle.begin(), needle.end(), equalIgnoringCase);
+    const auto begin =
+        haystack.begin() + static_cast<std::ptrdiff_t>(std::min(from, haystack.size()));
+    const auto at =
+        std::search(begin, haystack.end(), needle.begin(), needle.end(), equalIgnoringCase);
     return at == haystack.end() ? std::string_view::npos
                                 : static_cast<std::size_t>(at - haystack.begin());
 }

@@ -61,8 +61,9 @@ CommandTree::Item MemoryCommandTree::insertSorted(Item parentItem, const std::st
     Node* parent = node(parentItem);
     m_nodes.push_back(Node{label, id, kind, parent, {}, 0});
     std::vector<Node*>& siblings = parent->children;
-    const std::size_t position = sortedPosition(
-        siblings.size(), label, [&](std::size_t i) -> std::string_view { return siblings[i]->label; });
+    const std::size_t position =
+        sortedPosition(siblings.size(), label,
+                       [&](std::size_t i) -> std::string_view { return siblings[i]->label; });
     siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(position), &m_nodes.back());
     for (std::size_t i = position; i < siblings.size(); ++i)
         siblings[i]->index = i;

@@ -1,13 +1,13 @@
 #include "gui/app/CDocManagerEx.h"
 
-#include "gui/app/ConsoleWindowHost.h"
+#include "core/tree/CommandListHeader.h"
 #include "gui/app/CTOVANStudioDoc.h"
+#include "gui/app/ConsoleWindowHost.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/CSplitterViewVM77.h"
 #include "gui/console/CVX3xSplitterView.h"
 #include "gui/shared/AppTexts.h"
 #include "gui/shared/DialogService.h"
-#include "core/tree/CommandListHeader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,8 +35,9 @@ CDocManagerEx::CDocManagerEx(ConsoleWindowHost& host, QObject* parent)
 CDocManagerEx::~CDocManagerEx() = default;
 
 void CDocManagerEx::failed(const char* text) {
-    dialogs().messageBox(m_host.dialogParent(), QString::fromLatin1(text), QString::fromLatin1(texts::APP_TITLE),
-                         DialogService::Icon::Warning, DialogService::Buttons::Ok);
+    dialogs().messageBox(m_host.dialogParent(), QString::fromLatin1(text),
+                         QString::fromLatin1(texts::APP_TITLE), DialogService::Icon::Warning,
+                         DialogService::Buttons::Ok);
 }
 
 CTOVANStudioDoc* CDocManagerEx::newDocument() {

@@ -1,5 +1,6 @@
 #include "gui/app/CMainFrame.h"
 
+#include "core/console/ConsoleCommands.h"
 #include "gui/app/AppCommands.h"
 #include "gui/app/CClientBackgroundWnd.h"
 #include "gui/app/CDocManagerEx.h"
@@ -9,14 +10,13 @@
 #include "gui/app/MainFrameMenus.h"
 #include "gui/app/TrafficPrinter.h"
 #include "gui/composer/CPacketViewDlg.h"
+#include "gui/console/CSplitterView.h"
+#include "gui/console/MeterOverview.h"
 #include "gui/console/TrafficFindBar.h"
+#include "gui/shared/AppTexts.h"
 #include "gui/shared/DialogService.h"
 #include "gui/textwnd/ColorEditCommands.h"
 #include "gui/textwnd/ColorEditWnd.h"
-#include "gui/console/CSplitterView.h"
-#include "core/console/ConsoleCommands.h"
-#include "gui/console/MeterOverview.h"
-#include "gui/shared/AppTexts.h"
 #include "gui/tree/CControlTreeView.h"
 
 #include <QApplication>

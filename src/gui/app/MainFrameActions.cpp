@@ -123,8 +123,7 @@ void MainFrameActions::addHelpCommands() {
         "Display help for clicked on buttons, menus and windows\nHelp", &CMainFrame::noEffect)
         ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
     add(ID_APP_ABOUT, "&About TOVAN Commander...",
-        "Display program information, version number and copyright\nAbout",
-        &CMainFrame::noEffect);
+        "Display program information, version number and copyright\nAbout", &CMainFrame::noEffect);
 }
 
 // The console commands on the toolbar act on the active console.
@@ -138,9 +137,8 @@ void MainFrameActions::addConsoleButtons() {
                     own->trigger();
         });
     }
-    QAction* meters =
-        add(consolecmd::ID_METER_OVERVIEW, "Meter overview",
-            "Show every meter the VM77 module has heard\nMeter overview", nullptr);
+    QAction* meters = add(consolecmd::ID_METER_OVERVIEW, "Meter overview",
+                          "Show every meter the VM77 module has heard\nMeter overview", nullptr);
     meters->setCheckable(true);
     meters->setIcon(picture("", "meters"));
 }
@@ -163,14 +161,22 @@ QToolBar* MainFrameActions::createToolBar() {
     toolBar->setIconSize(QSize(16, 16));
     toolBar->setAllowedAreas(Qt::AllToolBarAreas);
     toolBar->setMovable(true);
-    const int buttons[] = {ID_FILE_NEW,     ID_FILE_OPEN,
-                           ID_FILE_SAVE,    0,
-                           ID_EDIT_CUT,     ID_EDIT_COPY,
-                           ID_EDIT_PASTE,   0,
-                           ID_FILE_PRINT,   0,
-                           ID_APP_ABOUT,    ID_CONTEXT_HELP,
-                           0,               consolecmd::ID_OPEN_PORT,
-                           consolecmd::ID_CLOSE_PORT, consolecmd::ID_CLEAR_VIEW,
+    const int buttons[] = {ID_FILE_NEW,
+                           ID_FILE_OPEN,
+                           ID_FILE_SAVE,
+                           0,
+                           ID_EDIT_CUT,
+                           ID_EDIT_COPY,
+                           ID_EDIT_PASTE,
+                           0,
+                           ID_FILE_PRINT,
+                           0,
+                           ID_APP_ABOUT,
+                           ID_CONTEXT_HELP,
+                           0,
+                           consolecmd::ID_OPEN_PORT,
+                           consolecmd::ID_CLOSE_PORT,
+                           consolecmd::ID_CLEAR_VIEW,
                            consolecmd::ID_LOGGING};
     for (int id : buttons) {
         if (id == 0)

@@ -1,10 +1,10 @@
 #include "gui/composer/CPacketViewDlg.h"
 
+#include "core/composer/ComposerRules.h"
+#include "gui/composer/FieldInputValidator.h"
 #include "gui/shared/AppTexts.h"
 #include "gui/shared/DialogService.h"
 #include "gui/shared/DialogUnits.h"
-#include "core/composer/ComposerRules.h"
-#include "gui/composer/FieldInputValidator.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/composer/ComposerFormLayout.h"
 #include "core/composer/PacketComposer.h"
+#include "gui/composer/ComposerFormLayout.h"
 
 #include <QTimer>
 #include <QWidget>

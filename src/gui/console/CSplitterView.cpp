@@ -1,12 +1,12 @@
 #include "gui/console/CSplitterView.h"
 
+#include "core/console/ConsoleCommands.h"
+#include "core/hub/ConsoleMessage.h"
+#include "core/serial/SerialChannel.h"
 #include "gui/composer/CPacketViewDlg.h"
 #include "gui/console/CMessageViewDlg.h"
-#include "core/console/ConsoleCommands.h"
-#include "core/serial/SerialChannel.h"
 #include "gui/console/ConsoleStatusLine.h"
 #include "gui/console/TrafficFindBar.h"
-#include "core/hub/ConsoleMessage.h"
 #include "gui/serial/CComSettingsDlg.h"
 #include "gui/shared/DialogService.h"
 #include "gui/textwnd/ColorEditWnd.h"
@@ -68,9 +68,9 @@ CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
     m_frame = new QWidget(this);
     m_status = new ConsoleStatusLine(m_frame);
     m_console = std::make_unique<ModuleConsole>(
-        family, ModuleConsole::Host{*this, *m_status, *this, [this](std::function<void()> task) {
-                                        postToConsole(std::move(task));
-                                    }},
+        family,
+        ModuleConsole::Host{*this, *m_status, *this,
+                            [this](std::function<void()> task) { postToConsole(std::move(task)); }},
         SerialChannel::forFamily(family));
     m_console->traffic().setMetersListener([this] { Q_EMIT metersChanged(); });
     m_reconnectTimer.setInterval(500);

@@ -4,8 +4,7 @@
 
 namespace tovan {
 
-CSplitterViewVM77::CSplitterViewVM77(QWidget* parent)
-    : CSplitterView(ModuleFamily::VM77, parent) {
+CSplitterViewVM77::CSplitterViewVM77(QWidget* parent) : CSplitterView(ModuleFamily::VM77, parent) {
     OnCreateClient();
 }
 

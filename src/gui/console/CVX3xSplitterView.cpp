@@ -4,8 +4,7 @@
 
 namespace tovan {
 
-CVX3xSplitterView::CVX3xSplitterView(QWidget* parent)
-    : CSplitterView(ModuleFamily::VX31, parent) {
+CVX3xSplitterView::CVX3xSplitterView(QWidget* parent) : CSplitterView(ModuleFamily::VX31, parent) {
     OnCreateClient();
 }
 

@@ -2,13 +2,13 @@
 
 #include "gui/shared/DialogUnits.h"
 
-#include <QMainWindow>
-#include <QStatusBar>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tovan {
 namespace {

@@ -1,7 +1,7 @@
 #include "gui/console/MeterOverview.h"
 
-#include "gui/console/CSplitterView.h"
 #include "core/wmbus/MeterTable.h"
+#include "gui/console/CSplitterView.h"
 #include "gui/console/TrafficFindBar.h"
 #include "gui/shared/DialogService.h"
 
@@ -147,7 +147,8 @@ void MeterOverview::exportCsv() {
     if (path.isEmpty())
         return;
     QFile file(path);
-    const QByteArray csv = QByteArray::fromStdString(m_console->console().traffic().meters().toCsv());
+    const QByteArray csv =
+        QByteArray::fromStdString(m_console->console().traffic().meters().toCsv());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
         dialogs().messageBox(this,
                              QStringLiteral("Unable to write %1: %2").arg(path, file.errorString()),

@@ -59,8 +59,9 @@ TrafficFindBar::TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWi
     connect(m_find, &QLineEdit::returnPressed, this, &TrafficFindBar::findNext);
     connect(next, &QToolButton::clicked, this, &TrafficFindBar::findNext);
     connect(previous, &QToolButton::clicked, this, &TrafficFindBar::findPrevious);
-    connect(m_filter, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_console.traffic().setFilter(text.toLatin1().toStdString()); });
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_console.traffic().setFilter(text.toLatin1().toStdString());
+    });
     connect(&m_window, &ColorEditWnd::changed, this, &TrafficFindBar::scheduleSearch);
     m_find->installEventFilter(this);
     hide();

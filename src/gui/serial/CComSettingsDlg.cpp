@@ -1,7 +1,7 @@
 #include "gui/serial/CComSettingsDlg.h"
 
-#include "gui/shared/DialogUnits.h"
 #include "gui/serial/PortList.h"
+#include "gui/shared/DialogUnits.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -53,9 +53,8 @@ void ColorEditPainter::paint(QPainter& painter, const ColorEditModel& model,
 void ColorEditPainter::paintHighlights(QPainter& painter, const TextViewport& view, int firstLine,
                                        int end) {
     static const QColor marker(0xFF, 0xE8, 0x60);
-    auto match = std::lower_bound(
-        m_highlights.begin(), m_highlights.end(), firstLine,
-        [](const TextMatch& m, int line) { return m.line < line; });
+    auto match = std::lower_bound(m_highlights.begin(), m_highlights.end(), firstLine,
+                                  [](const TextMatch& m, int line) { return m.line < line; });
     for (; match != m_highlights.end() && match->line < end; ++match)
         painter.fillRect(QRect(view.cellLeft(match->column), view.lineTop(match->line),
                                match->length * view.cellWidth(), view.lineHeight()),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/textwnd/TextSearch.h"
+
 #include <QColor>
 #include <QFont>
 #include <QGlyphRun>
@@ -7,8 +9,6 @@
 #include <QPointF>
 #include <QRawFont>
 #include <QString>
-
-#include "core/textwnd/TextSearch.h"
 
 #include <array>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "core/composer/PacketComposer.h"
 
-#include "tests/support/RecordingEndpoint.h"
 #include "core/composer/ComposerRules.h"
 #include "core/hub/ConsoleMessage.h"
+#include "tests/support/RecordingEndpoint.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // What a console shows beyond its plain entries when asked: discarded bytes with their reason,
 // millisecond times, the meters heard, and a port that comes back.
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ConsoleHarness.h"
-#include "tests/support/PtyPair.h"
-#include "tests/support/ScratchDir.h"
 #include "core/console/ConsoleCommands.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/SerialChannel.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ConsoleHarness.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/ScratchDir.h"
 
 #include <csignal>
 #include <cstdlib>

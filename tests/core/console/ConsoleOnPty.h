@@ -55,5 +55,4 @@ inline void deliverText(ModuleConsole& console, std::uint32_t code, const std::s
     console.deliver(code, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-
 } // namespace tovan::test

@@ -19,7 +19,6 @@ using namespace tovan::test;
 using namespace std::chrono_literals;
 using Lines = std::vector<ConsoleHarness::Line>;
 
-
 TEST(ModuleConsole, OpensAndClosesItsPortWithItsTexts) {
     ConsoleOnPty c(ModuleFamily::VX31);
     ModuleConsole& console = c.harness.console();

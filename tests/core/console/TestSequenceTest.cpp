@@ -1,9 +1,9 @@
 #include "core/console/TestSequence.h"
 
-#include "tests/support/RecordingEndpoint.h"
-#include "tests/support/ConsoleHarness.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/wmbus/TestTelegrams.h"
+#include "tests/support/ConsoleHarness.h"
+#include "tests/support/RecordingEndpoint.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

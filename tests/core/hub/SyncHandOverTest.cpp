@@ -1,9 +1,9 @@
-#include "tests/support/RecordingEndpoint.h"
 #include "core/hub/SyncHandOver.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/RecordingEndpoint.h"
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace tovan;

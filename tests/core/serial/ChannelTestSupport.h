@@ -55,5 +55,4 @@ struct OpenPort {
     std::uint32_t result = 0;
 };
 
-
 } // namespace tovan::test

@@ -1,7 +1,7 @@
 #include "core/serial/ComSettingsForm.h"
 
-#include "tests/support/PtyPair.h"
 #include "core/serial/PosixPort.h"
+#include "tests/support/PtyPair.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>

@@ -1,11 +1,11 @@
 // What the receiver throws away, reported with the reason, while the frames it delivers stay
 // exactly what they were without reports.
-#include "tests/support/PtyPair.h"
-#include "tests/support/RecordingEndpoint.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/FrameAssembler.h"
 #include "core/serial/SerialChannel.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordingEndpoint.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,11 +1,11 @@
 // The reader's own time is not a pause on the line: a reader held up after a read (here by an
 // owner slow to queue its hand-over, as a busy machine holds it up) still receives a frame whose
 // bytes straddle the delay whole, instead of dropping it as cut off by a 20 ms pause.
-#include "tests/support/PtyPair.h"
-#include "tests/support/RecordingEndpoint.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/SerialChannel.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordingEndpoint.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,8 +1,7 @@
 // The serial channel under load: a busy console, a stalled line, too few descriptors, a full
 // buffer. Pseudo-terminals play the module; timing margins are generous, this machine is shared.
-#include "tests/core/serial/ChannelTestSupport.h"
-
 #include "core/hub/ConsoleMessage.h"
+#include "tests/core/serial/ChannelTestSupport.h"
 
 #include <atomic>
 #include <cerrno>
@@ -143,8 +142,8 @@ TEST(SerialChannel, AFullBufferLosesNoFrame) {
 
     constexpr int frames = 300000; // 2.1 MB, twice what the reader keeps
     auto frameOf = [](int i) {
-        return frame::buildVx31Frame(0x01, 0x02,
-                                     {std::uint8_t(i), std::uint8_t(i >> 8), std::uint8_t(i >> 16)});
+        return frame::buildVx31Frame(
+            0x01, 0x02, {std::uint8_t(i), std::uint8_t(i >> 8), std::uint8_t(i >> 16)});
     };
     Bytes flood;
     for (int i = 0; i < frames; ++i) {
@@ -169,8 +168,9 @@ TEST(SerialChannel, AFullBufferLosesNoFrame) {
     };
     std::thread writer([&] {
         for (std::size_t at = 0; at < flood.size(); at += 4096) {
-            port.pty.write(Bytes(flood.begin() + static_cast<long>(at),
-                                 flood.begin() + static_cast<long>(std::min(at + 4096, flood.size()))));
+            port.pty.write(
+                Bytes(flood.begin() + static_cast<long>(at),
+                      flood.begin() + static_cast<long>(std::min(at + 4096, flood.size()))));
             lastProgress = nowMs();
         }
         writerDone = true;

@@ -1,12 +1,11 @@
 // The serial channel against real tty devices: pseudo-terminals whose master side plays the
 // module. Timing margins are generous; this machine is shared.
+#include "core/hub/ConsoleMessage.h"
 #include "tests/core/serial/ChannelTestSupport.h"
 
-#include "core/hub/ConsoleMessage.h"
-
 #include <atomic>
-#include <fcntl.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -15,7 +14,6 @@
 using namespace tovan;
 using namespace std::chrono_literals;
 using namespace tovan::test;
-
 
 TEST(SerialChannel, DeliversFramesOfBothFamiliesInOrder) {
     SerialChannel vx31(ModuleFamily::VX31);

@@ -1,6 +1,6 @@
+#include "core/textwnd/ColorEditModel.h"
 #include "tests/core/textwnd/ModelText.h"
 #include "tests/core/textwnd/RecordingHooks.h"
-#include "core/textwnd/ColorEditModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "core/textwnd/LineStore.h"
+
 #include "core/textwnd/TextSearch.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "tests/core/tree/ListFixture.h"
-#include "tests/support/ScratchDir.h"
 #include "core/tree/CommandListFile.h"
 #include "core/tree/CommandListHeader.h"
 #include "core/tree/CommandListIO.h"
+#include "tests/core/tree/ListFixture.h"
+#include "tests/support/ScratchDir.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
-#include "tests/core/tree/ListFixture.h"
 #include "core/tree/CommandListHeader.h"
 #include "core/tree/CommandListIO.h"
+#include "tests/core/tree/ListFixture.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "tests/support/ScratchDir.h"
 #include "core/tree/CommandStore.h"
 #include "core/tree/MemoryCommandTree.h"
+#include "tests/support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <string>

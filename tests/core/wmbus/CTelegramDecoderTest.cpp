@@ -1,7 +1,7 @@
 #include "core/wmbus/CTelegramDecoder.h"
 
-#include "tests/support/ScratchDir.h"
 #include "core/wmbus/TestTelegrams.h"
+#include "tests/support/ScratchDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

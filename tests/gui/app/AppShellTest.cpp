@@ -1,9 +1,7 @@
 // The application as a user meets it: documents opened, saved and closed through the main
 // window, the recent files, the caption, the background, the command line and the desktop's
 // hand-over, and one console end to end on a simulated module.
-#include "tests/support/ChildProcess.h"
-#include "tests/support/RecordingDialogs.h"
-#include "tests/support/ScratchDir.h"
+#include "core/console/ConsoleCommands.h"
 #include "gui/app/CClientBackgroundWnd.h"
 #include "gui/app/CDocManagerEx.h"
 #include "gui/app/CMainFrame.h"
@@ -11,15 +9,17 @@
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/app/InstanceChannel.h"
 #include "gui/app/WorkbenchCommandLine.h"
-#include "gui/console/CSplitterView.h"
 #include "gui/composer/CPacketViewDlg.h"
-#include "core/console/ConsoleCommands.h"
+#include "gui/console/CSplitterView.h"
 #include "gui/textwnd/ColorEditWnd.h"
 #include "gui/tree/CControlTreeView.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/ScratchDir.h"
 
 #include <QAction>
-#include <QPushButton>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -302,8 +302,8 @@ TEST_F(AppShell, TheSampleListTalksToASimulatedModule) {
     std::string announced;
     ASSERT_TRUE(simulator.readLine(announced));
     const std::string sample = dir.path("vm77-sample.tcs");
-    ASSERT_EQ(std::system(("cp " TOVAN_SOURCE_DIR "/res/examples/vm77-sample.tcs " + sample).c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("cp " TOVAN_SOURCE_DIR "/res/examples/vm77-sample.tcs " + sample).c_str()), 0);
     dialogs.fileNames.push_back(q(sample));
     frame().commandAction(57601)->trigger(); // File Open
     CSplitterView* console = frame().activeConsole();
@@ -315,8 +315,8 @@ TEST_F(AppShell, TheSampleListTalksToASimulatedModule) {
     frame().commandAction(consolecmd::ID_OPEN_PORT)->trigger();
     ASSERT_TRUE(console->console().portOpen());
 
-    const auto found = console->tree()->findItems("Read firmware version",
-                                                  Qt::MatchExactly | Qt::MatchRecursive);
+    const auto found =
+        console->tree()->findItems("Read firmware version", Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(found.size(), 1);
     console->tree()->setCurrentItem(found.front());
     auto* transmit = console->composer()->findChild<QPushButton*>("1016");

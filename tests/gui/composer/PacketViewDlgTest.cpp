@@ -1,9 +1,9 @@
-#include "tests/support/RecordingDialogs.h"
-#include "tests/support/RecordingEndpoint.h"
-#include "gui/shared/AppTexts.h"
+#include "core/hub/ConsoleMessage.h"
 #include "gui/composer/CVM77PacketViewDlg.h"
 #include "gui/composer/CVX3xPacketViewDlg.h"
-#include "core/hub/ConsoleMessage.h"
+#include "gui/shared/AppTexts.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/RecordingEndpoint.h"
 
 #include <QAction>
 #include <QLabel>

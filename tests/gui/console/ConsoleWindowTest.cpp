@@ -1,19 +1,19 @@
 // What only the console's widgets show: its panes, texts and sizes as created, the commands as
 // actions, the status line's double-clicks, and frames reaching the traffic window.
-#include "tests/support/PtyPair.h"
-#include "tests/support/RecordingDialogs.h"
-#include "tests/support/ScratchDir.h"
+#include "core/console/ConsoleCommands.h"
+#include "core/frames/FrameBuilder.h"
+#include "core/hub/ConsoleMessage.h"
 #include "gui/composer/CPacketViewDlg.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/CSplitterViewVM77.h"
 #include "gui/console/CVX3xSplitterView.h"
-#include "core/console/ConsoleCommands.h"
 #include "gui/console/ConsoleStatusLine.h"
 #include "gui/console/TrafficFindBar.h"
-#include "core/frames/FrameBuilder.h"
-#include "core/hub/ConsoleMessage.h"
 #include "gui/textwnd/ColorEditWnd.h"
 #include "gui/tree/CControlTreeView.h"
+#include "tests/support/PtyPair.h"
+#include "tests/support/RecordingDialogs.h"
+#include "tests/support/ScratchDir.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "gui/serial/PortList.h"
 
-#include "tests/support/PtyPair.h"
 #include "core/serial/SimulatedPorts.h"
+#include "tests/support/PtyPair.h"
 
 #include <cstdlib>
 #include <fstream>

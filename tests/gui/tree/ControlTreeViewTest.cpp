@@ -1,7 +1,7 @@
-#include "tests/gui/tree/TreeViewFixture.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/tree/CommandListHeader.h"
 #include "gui/tree/TreeCommands.h"
+#include "tests/gui/tree/TreeViewFixture.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "gui/tree/CControlTreeView.h"
 #include "tests/support/RecordingDialogs.h"
 #include "tests/support/RecordingEndpoint.h"
 #include "tests/support/ScratchDir.h"
-#include "gui/tree/CControlTreeView.h"
 
 #include <QLineEdit>
 #include <QTreeWidgetItem>
