@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (line.version) {
-        std::puts("tovan-workbench 1.2 (TOVAN Commander V1.2)");
+        std::puts("tovan-workbench " TOVAN_VERSION " (TOVAN Commander V" TOVAN_VERSION ")");
         return 0;
     }
     if (!haveDisplay()) {

@@ -23,7 +23,7 @@ constexpr Colour DECODED_COLOUR = 0xCD0000; // the decoded block of a telegram
 constexpr Colour BANNER_COLOUR = 0x0000FF;
 
 // The console's first text, in BANNER_COLOUR.
-constexpr std::string_view BANNER = "\nTOVAN wireless\nTOVAN Commander V1.2\n \n";
+constexpr std::string_view BANNER = "\nTOVAN wireless\nTOVAN Commander V" TOVAN_VERSION "\n \n";
 
 // One AddLine call: the window puts each text on top of what it shows.
 struct Part {

@@ -64,10 +64,19 @@ ManufacturerTable::ManufacturerTable(std::string fileName, std::vector<std::stri
       m_index(CODE_KEYS, 0) {}
 
 std::vector<std::string> ManufacturerTable::shippedTablePaths() {
-    const std::string folder = programFolder();
+    return shippedTablePaths(programFolder());
+}
+
+std::vector<std::string> ManufacturerTable::shippedTablePaths(const std::string& folder) {
     if (folder.empty())
         return {};
     return {folder + "/mbus.cfg", folder + "/../share/tovan/mbus.cfg"};
+}
+
+std::string ManufacturerTable::tablePath() const {
+    std::string path;
+    FileStamp stamp;
+    return findTable(path, stamp) ? path : std::string();
 }
 
 int ManufacturerTable::keyOf(std::string_view code) {

@@ -26,9 +26,15 @@ public:
     // Name for the code, empty when no table can be read or the code has no entry.
     std::string_view nameOf(std::string_view code);
 
+    // The file a lookup would read now: the named file when it exists, else the first shipped
+    // table that exists; empty when there is none.
+    std::string tablePath() const;
+
     // Where the shipped table is looked for: beside the running program, then in
     // ../share/tovan/ relative to the program's folder.
     static std::vector<std::string> shippedTablePaths();
+    // The same places for a program in `folder`.
+    static std::vector<std::string> shippedTablePaths(const std::string& folder);
 
     // Lines are read up to this many characters; the rest of a longer line is skipped.
     // Files are read up to 16 MiB.

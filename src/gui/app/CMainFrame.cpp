@@ -156,7 +156,7 @@ void CMainFrame::onConsoleActivated(QMdiSubWindow*) {
     updateCommandStates();
 }
 
-// "TOVAN Commander V1.2", followed by the active document's title.
+// "TOVAN Commander V" and the version, followed by the active document's title.
 void CMainFrame::updateCaption() {
     QString caption = QString::fromLatin1(texts::APP_TITLE);
     if (m_documents)

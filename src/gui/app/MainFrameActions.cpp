@@ -1,6 +1,7 @@
 #include "gui/app/MainFrameActions.h"
 
 #include "core/console/ConsoleCommands.h"
+#include "gui/app/AboutText.h"
 #include "gui/app/AppCommands.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/console/CSplitterView.h"
@@ -114,7 +115,7 @@ void MainFrameActions::addWindowCommands() {
         "Arrange icons at the bottom of the window\nArrange Icons", &CMainFrame::windowTile);
 }
 
-// Help needs a help file the workbench does not have; About and context help do nothing.
+// Help needs a help file the workbench does not have; it and context help do nothing.
 void MainFrameActions::addHelpCommands() {
     add(ID_HELP_FINDER, "&Help Topics", "List Help topics\nHelp Topics", &CMainFrame::noEffect);
     add(ID_HELP, "Help", "Display help for current task or command\nHelp", &CMainFrame::noEffect)
@@ -122,8 +123,10 @@ void MainFrameActions::addHelpCommands() {
     add(ID_CONTEXT_HELP, "Context Help",
         "Display help for clicked on buttons, menus and windows\nHelp", &CMainFrame::noEffect)
         ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
-    add(ID_APP_ABOUT, "&About TOVAN Commander...",
-        "Display program information, version number and copyright\nAbout", &CMainFrame::noEffect);
+    QAction* about =
+        add(ID_APP_ABOUT, "&About TOVAN Commander...",
+            "Display program information, version number and copyright\nAbout", nullptr);
+    QObject::connect(about, &QAction::triggered, &m_frame, [this] { showAbout(&m_frame); });
 }
 
 // The console commands on the toolbar act on the active console.

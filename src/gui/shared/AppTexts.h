@@ -3,6 +3,6 @@
 // Texts of the application that several windows show.
 namespace tovan::texts {
 
-inline constexpr const char* APP_TITLE = "TOVAN Commander V1.2";
+inline constexpr const char* APP_TITLE = "TOVAN Commander V" TOVAN_VERSION;
 
 } // namespace tovan::texts

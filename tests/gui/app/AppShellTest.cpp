@@ -179,7 +179,7 @@ TEST_F(AppShell, RecentFilesKeepTheFourNewestFirst) {
 
 TEST_F(AppShell, MenusCaptionAndBackgroundFollowTheConsoles) {
     EXPECT_EQ(frame().menuTitles(), (QStringList{"&File", "&View", "&Help"}));
-    EXPECT_EQ(frame().windowTitle(), "TOVAN Commander V1.2");
+    EXPECT_EQ(frame().windowTitle(), "TOVAN Commander V" TOVAN_VERSION);
     dialogs.listChoices = {1};
     frame().commandAction(57600)->trigger(); // File New asks which kind
     EXPECT_EQ(dialogs.listsShown, QStringList{"New: VX31|VM77-M"});
@@ -189,12 +189,12 @@ TEST_F(AppShell, MenusCaptionAndBackgroundFollowTheConsoles) {
     EXPECT_EQ(frame().menuTitles(),
               (QStringList{"&File", "&Edit", "&View", "Settings", "Command", "&Window", "&Help"}));
     // A maximized console adds its own window text, as MDI windows do: " - [VM77]".
-    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V1.2 - VM77-M1"));
+    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V" TOVAN_VERSION " - VM77-M1"));
     CTOVANStudioDoc* vx31 = docs().openDocumentFile(q(list("a.tcs", "VX31")));
-    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V1.2 - a.tcs"));
+    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V" TOVAN_VERSION " - a.tcs"));
     EXPECT_EQ(frame().currentMenuId(), 130);
     frame().activateConsole(docs().documents().front()->console());
-    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V1.2 - VM77-M1"));
+    EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V" TOVAN_VERSION " - VM77-M1"));
     vx31->console()->close();
 
     // The picture stays centred, also where the area is narrower than the picture.

@@ -76,7 +76,7 @@ TEST(ConsoleWindow, BuildsItsPanesWithTheirTextsAndSizes) {
     ASSERT_NE(console.findChild<ColorEditWnd*>("1100"), nullptr);
     ASSERT_NE(console.findChild<CPacketViewDlg*>("1002"), nullptr);
     EXPECT_EQ(vm77.lineText(1), "TOVAN wireless");
-    EXPECT_EQ(vm77.lineText(2), "TOVAN Commander V1.2");
+    EXPECT_EQ(vm77.lineText(2), "TOVAN Commander V" TOVAN_VERSION);
     EXPECT_EQ(console.mainSplitter()->sizes().at(0), 250);
     EXPECT_EQ(console.rightSplitter()->sizes().at(1), 140);
     EXPECT_EQ(console.leftSplitter()->sizes().at(1), 185);
