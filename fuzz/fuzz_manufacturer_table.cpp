@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view first = input.substr(0, split);
 
     file.write(data, first.size());
-    ManufacturerTable table(file.path(), {});
+    ManufacturerTable table(file.path(), {}, std::chrono::milliseconds(0));
     lookUp(table, codesOf(first), first);
     if (split == input.size())
         return 0;
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.write(data + split + 1, second.size());
     const std::vector<std::string> codes = codesOf(second);
     const std::vector<std::string> edited = lookUp(table, codes, second);
-    ManufacturerTable fresh(file.path(), {});
+    ManufacturerTable fresh(file.path(), {}, std::chrono::milliseconds(0));
     FUZZ_CHECK(edited == lookUp(fresh, codes, second),
                "an edited table shows with the next lookup");
     return 0;

@@ -58,6 +58,7 @@ public:
     void clearOutput() override;
     // StatusLine
     void setPaneText(int pane, std::string_view text) override;
+    void showMessage(std::string_view text) override { statusMessages.emplace_back(text); }
     // ConsoleDialogs
     void showError(const std::string& text, const std::string& caption) override;
     std::string chooseLogFile() override;
@@ -73,6 +74,7 @@ public:
     std::vector<std::string> loaded;
     std::vector<std::string> savedData;
     std::array<std::string, 5> panes;
+    std::vector<std::string> statusMessages;
     std::vector<Shown> errors;
     std::deque<std::string> logFileAnswers; // empty: the dialog is cancelled
     // The port the settings dialog chooses; empty: the dialog is cancelled.

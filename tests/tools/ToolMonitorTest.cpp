@@ -101,7 +101,21 @@ TEST(ToolMonitor, SaysSoWhenThePortGoesAway) {
     EXPECT_EQ(module.read(5, 15000).size(), 5u);
     module.closeMaster();
     EXPECT_EQ(tool.wait(), 1);
-    EXPECT_EQ(tool.err(), "tovan-tool: " + module.slavePath() + " went away\n");
+    EXPECT_EQ(tool.err(),
+              "tovan-tool: " + module.slavePath() + " went away: the other end hung up\n");
+}
+
+// As a console does: the failure is told once, logging stops, and the run counts as failed.
+TEST(ToolMonitor, ALogThatCannotBeWrittenIsToldAndFailsTheRun) {
+    PtyPair module;
+    ToolProcess tool({"monitor", module.slavePath(), "--family", "vm77", "--seconds", "2", "--log",
+                      "/dev/full"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    module.write({0x0B, 0x44, 0x2D, 0x2C, 0x11, 0x22, 0x33, 0x44, 0x01, 0x07, 0x7A, 0x20});
+    module.write({0x0B, 0x44, 0x2D, 0x2C, 0x11, 0x22, 0x33, 0x44, 0x01, 0x07, 0x7A, 0x21});
+    EXPECT_EQ(tool.wait(), 1);
+    EXPECT_EQ(tool.err(), "tovan-tool: writing the log file /dev/full failed: No space left on "
+                          "device; logging stopped\n");
 }
 
 namespace {

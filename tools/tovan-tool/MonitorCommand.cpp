@@ -1,6 +1,7 @@
 #include "core/console/CommunicationLog.h"
 #include "core/console/DiscardedEntry.h"
 #include "core/console/EntryTime.h"
+#include "core/console/NoteEntry.h"
 #include "core/console/TrafficText.h"
 #include "core/frames/CHexCodec.h"
 #include "core/hub/ConsoleMessage.h"
@@ -8,6 +9,7 @@
 #include "core/hub/OwnerEndpoint.h"
 #include "core/serial/LineTime.h"
 #include "core/serial/OpenFailure.h"
+#include "core/serial/PortErrorText.h"
 #include "core/serial/SerialChannel.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/MeterTable.h"
@@ -37,11 +39,15 @@ public:
           m_meters(options.meters) {}
 
     // Opens the communication log; 0 or errno.
-    int openLog(const std::string& path) { return m_log.open(path); }
-    int closeLog() {
-        const int error = m_log.flush();
-        m_log.close();
-        return error;
+    int openLog(const std::string& path) {
+        m_logPath = path;
+        return m_log.open(path);
+    }
+    // Closes the log; false when any of it could not be written (told on standard error).
+    bool closeLog() {
+        if (const int error = m_log.close())
+            logFailed(error);
+        return !m_logFailed;
     }
 
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override {
@@ -56,8 +62,16 @@ public:
                      : traffic::received(m_family, time, hex, m_parse ? &m_decoder : nullptr));
         } else if (code == CD_RX_DISCARDED && m_showDiscarded) {
             show(traffic::discarded(now(), bytes, length));
+        } else if (code == CD_TX_FAILED) {
+            std::uint32_t error = 0;
+            for (std::size_t i = 0; i < 4 && i < length; ++i)
+                error |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+            show(traffic::note(now(), "Transmit failed: " +
+                                          transmitFailureReason(static_cast<int>(error))));
         } else if (code == CD_PORT_LOST) {
             m_portLost = true;
+            if (length > 1)
+                m_lossReason.assign(reinterpret_cast<const char*>(bytes + 1), length - 1);
             m_loop.quit();
         }
     }
@@ -70,6 +84,7 @@ public:
     }
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
+    const std::string& lossReason() const { return m_lossReason; }
 
 private:
     void countMeter(const std::uint8_t* bytes, std::size_t length) {
@@ -86,8 +101,23 @@ private:
         const std::string text = traffic::readsAs(entry) + "\n";
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
-        if (entry.logged && m_log.isOpen() && m_log.write(entry.logText) == 0)
-            m_log.flush();
+        if (!entry.logged || !m_log.isOpen())
+            return;
+        int error = m_log.write(entry.logText);
+        if (error == 0)
+            error = m_log.flush();
+        if (error != 0)
+            logFailed(error);
+    }
+
+    // As the console does: said once, and logging stops.
+    void logFailed(int error) {
+        if (m_logFailed)
+            return;
+        m_logFailed = true;
+        std::cerr << "tovan-tool: writing the log file " << m_logPath
+                  << " failed: " << std::strerror(error) << "; logging stopped\n";
+        m_log.close();
     }
 
     EventLoop& m_loop;
@@ -96,9 +126,12 @@ private:
     bool m_showDiscarded;
     bool m_milliseconds;
     bool m_portLost = false;
+    std::string m_lossReason;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
     CommunicationLog m_log;
+    std::string m_logPath;
+    bool m_logFailed = false;
     traffic::TimeOfDay m_clock;
     traffic::EntryClock m_entryClock;
     std::chrono::steady_clock::time_point m_arrival;
@@ -233,9 +266,13 @@ int runMonitor(const MonitorOptions& options) {
         runUntil(loop, end, interrupts, console);
     channel.ClosePort(slot);
     loop.processPending(); // deliveries still queued turn into no-ops
-    console.closeLog();
+    if (!console.closeLog())
+        failed = true;
     if (console.portLost()) {
-        std::cerr << "tovan-tool: " << options.port.portName << " went away\n";
+        std::cerr << "tovan-tool: " << options.port.portName << " went away";
+        if (!console.lossReason().empty())
+            std::cerr << ": " << console.lossReason();
+        std::cerr << '\n';
         return EXIT_FAILED;
     }
     return failed ? EXIT_FAILED : 0;

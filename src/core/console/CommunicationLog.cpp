@@ -43,12 +43,14 @@ int CommunicationLog::flush() {
     return error;
 }
 
-void CommunicationLog::close() {
+int CommunicationLog::close() {
     if (m_fd < 0)
-        return;
-    flush();
-    ::close(m_fd);
+        return 0;
+    int error = flush();
+    if (::close(m_fd) != 0 && error == 0)
+        error = errno;
     m_fd = -1;
+    return error;
 }
 
 } // namespace tovan

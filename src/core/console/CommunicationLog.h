@@ -30,8 +30,9 @@ public:
     int flush();
     bool hasUnwritten() const { return !m_buffer.empty(); }
 
-    // Writes what was collected and closes the file.
-    void close();
+    // Writes what was collected and closes the file. Returns 0, or errno when the collected
+    // text or the close failed (the end of the log may then be missing).
+    int close();
 
 private:
     int m_fd = -1;

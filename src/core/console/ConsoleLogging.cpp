@@ -43,8 +43,8 @@ void ConsoleLogging::chooseLogFile() {
     const std::string chosen = m_dialogs.chooseLogFile();
     if (chosen.empty())
         return;
+    closeFile();
     m_path.clear();
-    m_log.close();
     if (!openFile(chosen)) {
         m_status.setPaneText(StatusLine::LOG_FILE, "");
         return;
@@ -101,16 +101,26 @@ void ConsoleLogging::writeFailed(int error) {
     m_on = false;
     if (!wasOn)
         return;
-    const std::string text = "Writing the log file " + m_path + " failed: " + std::strerror(error) +
-                             ". Logging has been disabled.";
+    const std::string text = writeFailureText(error);
     m_post([this, text, alive = std::weak_ptr<bool>(m_alive)] {
         if (!alive.expired())
             m_dialogs.showError(text, CAPTION);
     });
 }
 
+std::string ConsoleLogging::writeFailureText(int error) const {
+    return "Writing the log file " + m_path + " failed: " + std::strerror(error) +
+           ". Logging has been disabled.";
+}
+
+// The end of the log is written now; when it cannot be, the user is told at once (the console
+// may be closing, so nothing waits for its loop).
 void ConsoleLogging::closeFile() {
-    m_log.close();
+    if (const int error = m_log.close()) {
+        m_status.setPaneText(StatusLine::LOGGING_STATE, "Logging disabled");
+        m_on = false;
+        m_dialogs.showError(writeFailureText(error), CAPTION);
+    }
 }
 
 } // namespace tovan

@@ -31,7 +31,8 @@ public:
     void chooseLogFile();
     // Appends `text` to the file while logging is on.
     void writeLog(std::string_view text);
-    // Writes what is collected and closes the file (the console is closing).
+    // Writes what is collected and closes the file (the console is closing); a failure is
+    // told at once.
     void closeFile();
 
     bool loggingOn() const { return m_on; }
@@ -44,6 +45,7 @@ private:
     void scheduleFlush();
     void flush();
     void writeFailed(int error);
+    std::string writeFailureText(int error) const;
 
     StatusLine& m_status;
     ConsoleDialogs& m_dialogs;

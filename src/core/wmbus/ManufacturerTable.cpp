@@ -59,9 +59,10 @@ bool ManufacturerTable::FileStamp::operator==(const FileStamp& other) const {
            nanoseconds(changed) == nanoseconds(other.changed);
 }
 
-ManufacturerTable::ManufacturerTable(std::string fileName, std::vector<std::string> shippedPaths)
+ManufacturerTable::ManufacturerTable(std::string fileName, std::vector<std::string> shippedPaths,
+                                     std::chrono::milliseconds checkInterval)
     : m_fileName(std::move(fileName)), m_shippedPaths(std::move(shippedPaths)),
-      m_index(CODE_KEYS, 0) {}
+      m_checkInterval(checkInterval), m_index(CODE_KEYS, 0) {}
 
 std::vector<std::string> ManufacturerTable::shippedTablePaths() {
     return shippedTablePaths(programFolder());
@@ -118,6 +119,11 @@ bool ManufacturerTable::findTable(std::string& path, FileStamp& stamp) const {
 }
 
 void ManufacturerTable::refresh() {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_checked && now - m_lastCheck < m_checkInterval)
+        return;
+    m_checked = true;
+    m_lastCheck = now;
     std::string path;
     FileStamp stamp;
     if (!findTable(path, stamp)) {

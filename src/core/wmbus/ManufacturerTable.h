@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -13,15 +14,19 @@ namespace tovan {
 // columns 0 to 2, separator characters (codes up to 0x21), the name up to the end of the line.
 // The search stops at the first empty line, so entries after it are never found.
 //
-// The table file is looked up on every call: the named file (a relative name resolves in the
-// current directory) when it exists, else the table shipped with the program. Edits therefore
-// show with the next lookup, yet the file is parsed again only when its identity, size or
-// time stamps changed.
+// The table file is looked up again at most once per check interval (a second by default):
+// the named file (a relative name resolves in the current directory) when it exists, else the
+// table shipped with the program. Edits therefore show within a second without a look at the
+// file system for every telegram of a flood, and the file is parsed again only when its
+// identity, size or time stamps changed.
 class ManufacturerTable {
 public:
+    static constexpr std::chrono::milliseconds CHECK_INTERVAL{1000};
+
     // `fileName` is tried first; `shippedPaths` in order when it does not exist.
     explicit ManufacturerTable(std::string fileName = "mbus.cfg",
-                               std::vector<std::string> shippedPaths = shippedTablePaths());
+                               std::vector<std::string> shippedPaths = shippedTablePaths(),
+                               std::chrono::milliseconds checkInterval = CHECK_INTERVAL);
 
     // Name for the code, empty when no table can be read or the code has no entry.
     std::string_view nameOf(std::string_view code);
@@ -59,6 +64,9 @@ private:
 
     std::string m_fileName;
     std::vector<std::string> m_shippedPaths;
+    std::chrono::milliseconds m_checkInterval;
+    std::chrono::steady_clock::time_point m_lastCheck;
+    bool m_checked = false;
     std::string m_loadedPath;
     FileStamp m_loadedStamp;
     bool m_loaded = false;

@@ -70,28 +70,53 @@ double MeterTable::Row::meanIntervalSeconds() const {
            static_cast<double>(telegrams - 1);
 }
 
-void MeterTable::add(const TelegramFields& fields, Time seen) {
-    const Key key{fields.manufacturer, fields.identification, fields.version, fields.deviceType};
-    auto found = m_index.find(key);
-    if (found == m_index.end()) {
-        found = m_index.emplace(key, m_rows.size()).first;
-        Row row;
-        row.firstSeen = seen;
-        row.rssiMin = row.rssiMax = fields.rssiDbm;
-        m_rows.push_back(row);
+MeterTable::Key MeterTable::keyOf(const TelegramFields& fields) {
+    return Key{fields.manufacturer, fields.identification, fields.version, fields.deviceType};
+}
+
+std::size_t MeterTable::placeFor(const Key& key, Time seen) {
+    std::size_t place = m_rows.size();
+    if (m_rows.size() < m_limit) {
+        m_rows.emplace_back();
+    } else {
+        place = m_byRecency.begin()->second;
+        m_byRecency.erase(m_byRecency.begin());
+        m_index.erase(keyOf(m_rows[place].meter));
+        m_rows[place] = Row{};
+        ++m_evicted;
     }
-    Row& row = m_rows[found->second];
+    m_index.emplace(key, place);
+    m_rows[place].firstSeen = seen;
+    return place;
+}
+
+void MeterTable::add(const TelegramFields& fields, Time seen) {
+    const Key key = keyOf(fields);
+    const auto found = m_index.find(key);
+    const bool known = found != m_index.end();
+    const std::size_t place = known ? found->second : placeFor(key, seen);
+    Row& row = m_rows[place];
+    if (known) {
+        m_byRecency.erase(row.change);
+    } else {
+        row.rssiMin = row.rssiMax = fields.rssiDbm;
+    }
     row.meter = fields;
     ++row.telegrams;
     row.lastSeen = seen;
     row.rssiMin = std::min(row.rssiMin, fields.rssiDbm);
     row.rssiMax = std::max(row.rssiMax, fields.rssiDbm);
     row.rssiSum += fields.rssiDbm;
+    row.change = ++m_changes;
+    m_byRecency.emplace(row.change, place);
 }
 
 void MeterTable::clear() {
     m_rows.clear();
     m_index.clear();
+    m_byRecency.clear();
+    m_evicted = 0;
+    ++m_clears;
 }
 
 const std::vector<std::string>& MeterTable::columnNames() {

@@ -14,9 +14,14 @@ namespace tovan {
 
 // Every meter a second-family module has heard: who it is (manufacturer, identification,
 // version, device type), how often and when it was heard, and how well (RSSI).
+//
+// The table holds at most its limit of meters (garbled telegrams look like new meters): a
+// meter beyond it takes the place of the one heard least recently, which is counted as evicted.
+// A row never moves, so a view can follow the table by its changes.
 class MeterTable {
 public:
     using Time = std::chrono::system_clock::time_point;
+    static constexpr std::size_t DEFAULT_LIMIT = 10000;
 
     struct Row {
         TelegramFields meter; // as its last telegram said (rssiDbm: the last one)
@@ -26,17 +31,28 @@ public:
         int rssiMin = 0;
         int rssiMax = 0;
         long long rssiSum = 0;
+        std::uint64_t change = 0; // the table's change count when the row last changed
 
         double rssiMean() const;
         // Mean time between two telegrams, in seconds; 0 with fewer than two.
         double meanIntervalSeconds() const;
     };
 
+    explicit MeterTable(std::size_t limit = DEFAULT_LIMIT) : m_limit(limit ? limit : 1) {}
+
     // Counts one telegram of the meter `fields` describes, heard at `seen`.
     void add(const TelegramFields& fields, Time seen);
     void clear();
-    // In the order the meters were first heard.
+    // In the order the meters were first heard, but for evicted meters, whose places the
+    // newer ones took.
     const std::vector<Row>& rows() const { return m_rows; }
+    // Meters that gave their place to newer ones since the table was cleared.
+    std::uint64_t evicted() const { return m_evicted; }
+    // Counts every change of a row; rows whose `change` is above a count seen earlier changed
+    // since. Never goes back, also not when the table is cleared.
+    std::uint64_t changes() const { return m_changes; }
+    // Counts the clears: rows seen before one are gone.
+    std::uint64_t clears() const { return m_clears; }
 
     // The table as CSV: a header line, then one line per meter, fields that hold a comma or
     // a quote quoted.
@@ -58,8 +74,18 @@ public:
 private:
     using Key = std::tuple<std::string, std::string, std::string, std::string>;
 
+    static Key keyOf(const TelegramFields& fields);
+    // The row for a meter heard for the first time: a new one, or the place of the meter
+    // heard least recently when the table is full.
+    std::size_t placeFor(const Key& key, Time seen);
+
+    std::size_t m_limit;
     std::vector<Row> m_rows;
     std::map<Key, std::size_t> m_index;
+    std::map<std::uint64_t, std::size_t> m_byRecency; // change count -> row
+    std::uint64_t m_changes = 0;
+    std::uint64_t m_evicted = 0;
+    std::uint64_t m_clears = 0;
 };
 
 } // namespace tovan

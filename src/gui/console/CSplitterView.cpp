@@ -90,6 +90,8 @@ CSplitterView::~CSplitterView() {
         m_tree->setConsoleWindow(nullptr);
     if (m_composer)
         m_composer->SetTargetWindow(nullptr);
+    if (m_findBar)
+        m_findBar->detachConsole();
 }
 
 // Queued on this window's thread; a task still queued when the window goes is dropped.

@@ -23,21 +23,72 @@ bool isNumberColumn(int column) {
     return column == 6 || column >= 9;
 }
 
+QString summaryText(const MeterTable& meters, const QString& console) {
+    QString text = QStringLiteral("%1 meter(s) since %2 opened or was cleared")
+                       .arg(meters.rows().size())
+                       .arg(console);
+    if (meters.evicted() > 0)
+        text += QStringLiteral("; %1 heard least recently no longer listed (at most %2)")
+                    .arg(meters.evicted())
+                    .arg(MeterTable::DEFAULT_LIMIT);
+    return text;
+}
+
 } // namespace
 
 void MeterTableModel::setTable(const MeterTable* table) {
     beginResetModel();
     m_table = table;
+    m_rowCount = table ? static_cast<int>(table->rows().size()) : 0;
+    m_seenChanges = table ? table->changes() : 0;
+    m_seenClears = table ? table->clears() : 0;
     endResetModel();
 }
 
 void MeterTableModel::refresh() {
-    beginResetModel();
-    endResetModel();
+    if (!m_table)
+        return;
+    takeClear();
+    tellChangedRows();
+    const int rows = static_cast<int>(m_table->rows().size());
+    if (rows > m_rowCount) {
+        beginInsertRows({}, m_rowCount, rows - 1);
+        m_rowCount = rows;
+        endInsertRows();
+    }
+    m_seenChanges = m_table->changes();
+}
+
+void MeterTableModel::takeClear() {
+    if (m_table->clears() == m_seenClears)
+        return;
+    m_seenClears = m_table->clears();
+    if (m_rowCount == 0)
+        return;
+    beginRemoveRows({}, 0, m_rowCount - 1);
+    m_rowCount = 0;
+    endRemoveRows();
+}
+
+// One notice from the first to the last row that changed: a count, a time, a meter that took
+// an evicted meter's place.
+void MeterTableModel::tellChangedRows() {
+    const auto& rows = m_table->rows();
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < m_rowCount && i < static_cast<int>(rows.size()); ++i) {
+        if (rows[static_cast<std::size_t>(i)].change <= m_seenChanges)
+            continue;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
+    if (first >= 0)
+        Q_EMIT dataChanged(index(first, 0), index(last, columnCount() - 1));
 }
 
 int MeterTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_table ? 0 : static_cast<int>(m_table->rows().size());
+    return parent.isValid() ? 0 : m_rowCount;
 }
 
 int MeterTableModel::columnCount(const QModelIndex& parent) const {
@@ -45,7 +96,8 @@ int MeterTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant MeterTableModel::data(const QModelIndex& index, int role) const {
-    if (!m_table || !index.isValid() || index.row() >= rowCount())
+    if (!m_table || !index.isValid() || index.row() >= rowCount() ||
+        index.row() >= static_cast<int>(m_table->rows().size()))
         return {};
     if (role != Qt::DisplayRole && role != SORT_ROLE && role != Qt::TextAlignmentRole)
         return {};
@@ -126,9 +178,8 @@ void MeterOverview::refresh() {
     if (!m_console)
         m_summary->setText(QStringLiteral("Meters are listed for a VM77 console."));
     else
-        m_summary->setText(QStringLiteral("%1 meter(s) since %2 opened or was cleared")
-                               .arg(m_model.rowCount())
-                               .arg(m_console->windowTitle()));
+        m_summary->setText(summaryText(m_console->console().traffic().meters(),
+                                       m_console->windowTitle()));
 }
 
 void MeterOverview::filterToRow(const QModelIndex& index) {

@@ -15,7 +15,8 @@ class CSplitterView;
 class MeterTable;
 
 // The meter table of one console as a Qt model: one row per meter, a column per field,
-// numbers sorted as numbers.
+// numbers sorted as numbers. It follows the table by its changes (rows inserted, rows changed,
+// all rows removed on a clear), so views keep their selection and position.
 class MeterTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -23,7 +24,7 @@ public:
     static constexpr int SORT_ROLE = Qt::UserRole;
 
     void setTable(const MeterTable* table);
-    // The table changed: shows it anew.
+    // Tells the views what changed in the table since the last call.
     void refresh();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -32,7 +33,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    void takeClear();
+    void tellChangedRows();
+
     const MeterTable* m_table = nullptr;
+    int m_rowCount = 0; // what the views were told
+    std::uint64_t m_seenChanges = 0;
+    std::uint64_t m_seenClears = 0;
 };
 
 // The meter overview of the active second-family console: every meter heard since the

@@ -13,7 +13,7 @@
 namespace tovan {
 
 TrafficFindBar::TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWidget* parent)
-    : QWidget(parent), m_window(window), m_console(console) {
+    : QWidget(parent), m_window(window), m_console(&console) {
     setObjectName(QStringLiteral("findBar"));
     // Two rows, so that the bar fits however narrow the console is.
     auto* layout = new QGridLayout(this);
@@ -60,7 +60,8 @@ TrafficFindBar::TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWi
     connect(next, &QToolButton::clicked, this, &TrafficFindBar::findNext);
     connect(previous, &QToolButton::clicked, this, &TrafficFindBar::findPrevious);
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_console.traffic().setFilter(text.toLatin1().toStdString());
+        if (m_console)
+            m_console->traffic().setFilter(text.toLatin1().toStdString());
     });
     connect(&m_window, &ColorEditWnd::changed, this, &TrafficFindBar::scheduleSearch);
     m_find->installEventFilter(this);

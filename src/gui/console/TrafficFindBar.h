@@ -24,6 +24,9 @@ class TrafficFindBar : public QWidget {
 public:
     TrafficFindBar(ColorEditWnd& window, ModuleConsole& console, QWidget* parent = nullptr);
 
+    // The console goes before its panes: from then on the filter field reaches nothing.
+    void detachConsole() { m_console = nullptr; }
+
     // Shows the bar with the focus in the find field.
     void openFind();
     void findNext();
@@ -46,7 +49,7 @@ private:
     void showCount();
 
     ColorEditWnd& m_window;
-    ModuleConsole& m_console;
+    ModuleConsole* m_console;
     QLineEdit* m_find = nullptr;
     QCheckBox* m_bytes = nullptr;
     QLabel* m_count = nullptr;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 using tovan::CTelegramDecoder;
 using tovan::ManufacturerTable;
@@ -15,7 +16,9 @@ namespace {
 class DecoderTest : public ::testing::Test {
 protected:
     tovan::test::ScratchDir m_dir;
-    CTelegramDecoder m_decoder{ManufacturerTable(m_dir.path("mbus.cfg"), {m_dir.path("shipped")})};
+    // Looked at on every lookup here, so that an edit shows at once.
+    CTelegramDecoder m_decoder{
+        ManufacturerTable(m_dir.path("mbus.cfg"), {m_dir.path("shipped")}, std::chrono::milliseconds(0))};
 
     // A telegram with the given M-field, device type and signal-strength bytes.
     static std::string telegram(const std::string& mField, const std::string& type = "07",
@@ -95,11 +98,24 @@ TEST_F(DecoderTest, PrefersItsOwnTableToTheShippedOneAndSeesEveryEdit) {
     EXPECT_EQ(nameLine(), "ABC  Shipped");
 }
 
+// A flood decodes thousands of telegrams a second: the table file is looked at again only once
+// its check interval has passed.
+TEST_F(DecoderTest, LooksAtTheTableAgainOnlyAfterItsInterval) {
+    m_dir.write("mbus.cfg", "ABC\tFirst\n");
+    CTelegramDecoder decoder(
+        ManufacturerTable(m_dir.path("mbus.cfg"), {}, std::chrono::milliseconds(1500)));
+    EXPECT_EQ(decoder.Decode(telegram("43 04")).substr(0, 14), "\r\nABC  First\r\n");
+    m_dir.write("mbus.cfg", "ABC\tSecond\n");
+    EXPECT_EQ(decoder.Decode(telegram("43 04")).substr(0, 14), "\r\nABC  First\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+    EXPECT_EQ(decoder.Decode(telegram("43 04")).substr(0, 15), "\r\nABC  Second\r\n");
+}
+
 TEST_F(DecoderTest, LooksForTheDefaultNameInTheWorkingFolder) {
     m_dir.write("mbus.cfg", "ABC\tFrom the working folder\n");
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(m_dir.path());
-    CTelegramDecoder decoder(ManufacturerTable("mbus.cfg", {}));
+    CTelegramDecoder decoder(ManufacturerTable("mbus.cfg", {}, std::chrono::milliseconds(0)));
     const std::string block = decoder.Decode(telegram("43 04"));
     std::filesystem::current_path(previous);
     EXPECT_EQ(block.substr(0, 32), "\r\nABC  From the working folder\r\n");

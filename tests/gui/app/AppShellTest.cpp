@@ -18,6 +18,7 @@
 #include "tests/support/ScratchDir.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QSettings>
@@ -25,6 +26,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/resource.h>
@@ -249,6 +251,8 @@ TEST(WorkbenchProgram, AnswersWithoutAWindowAndHandsFilesToTheRunningOne) {
     ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
     InstanceChannel running;
     ASSERT_TRUE(running.listen());
+    InstanceChannel busySecond; // finds the first listening: leaves its socket alone
+    EXPECT_FALSE(busySecond.listen());
     QSignalSpy handedOver(&running, &InstanceChannel::filesHandedOver);
     ChildProcess::Setup inFolder;
     inFolder.environment = {"XDG_RUNTIME_DIR=" + dir.path(), "QT_QPA_PLATFORM=offscreen"};
@@ -259,6 +263,20 @@ TEST(WorkbenchProgram, AnswersWithoutAWindowAndHandsFilesToTheRunningOne) {
     int status = -1;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (status = second.wait(10)) != -1; }, 10000));
     EXPECT_EQ(status, 0);
+}
+
+// The fallback folder for the socket may lie in /tmp, where anyone can make one first.
+TEST(InstanceChannel, TrustsOnlyAFolderOfItsOwnThatIsNoLink) {
+    ScratchDir dir;
+    const QString fresh = q(dir.path("fresh"));
+    EXPECT_TRUE(InstanceChannel::isPrivateFolder(fresh));
+    EXPECT_EQ(QFile::permissions(fresh) & 0x0077, QFileDevice::Permissions{});
+    std::filesystem::create_directory(dir.path("open"));
+    std::filesystem::permissions(dir.path("open"), std::filesystem::perms::all);
+    EXPECT_TRUE(InstanceChannel::isPrivateFolder(q(dir.path("open"))));
+    EXPECT_EQ(QFile::permissions(q(dir.path("open"))) & 0x0077, QFileDevice::Permissions{});
+    std::filesystem::create_directory_symlink(dir.path("fresh"), dir.path("link"));
+    EXPECT_FALSE(InstanceChannel::isPrivateFolder(q(dir.path("link"))));
 }
 
 // Through the real main window: a new VM77 console on a simulated module, parsing on, and a
