@@ -5,6 +5,8 @@
 #include "core/console/DiscardedEntry.h"
 #include "core/console/EntryTime.h"
 #include "core/wmbus/MeterTable.h"
+#include "core/wmbus/RecordText.h"
+#include "core/wmbus/TelegramReader.h"
 #include "core/console/TrafficText.h"
 #include "core/frames/CHexCodec.h"
 #include "core/hub/ConsoleMessage.h"
@@ -13,6 +15,7 @@
 #include "core/serial/LineTime.h"
 #include "core/serial/OpenFailure.h"
 #include "core/serial/SerialChannel.h"
+#include "core/tree/Labels.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,9 +54,8 @@ public:
             std::string hex;
             m_codec.BytesToHex(bytes, length, hex);
             const std::string time = now();
-            show(code == CD_TX_FRAME
-                     ? traffic::transmitted(m_family, time, hex)
-                     : traffic::received(m_family, time, hex, m_parse ? &m_decoder : nullptr));
+            show(code == CD_TX_FRAME ? traffic::transmitted(m_family, time, hex)
+                                     : received(time, hex, ByteView(bytes, length)));
         } else if (code == CD_RX_DISCARDED && m_showDiscarded) {
             show(traffic::discarded(now(), bytes, length));
         } else if (code == CD_PORT_LOST) {
@@ -80,10 +82,20 @@ private:
             m_meters->add(fields, std::chrono::system_clock::now());
     }
 
+    // What the console shows of a received frame, the records of a telegram included.
+    traffic::Entry received(const std::string& time, const std::string& hex, ByteView bytes) {
+        if (!m_parse)
+            return traffic::received(m_family, time, hex, nullptr);
+        std::string records;
+        if (m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex))
+            records = RecordText::consoleBlock(m_reader.read(bytes));
+        return traffic::received(m_family, time, hex, &m_decoder, {}, records);
+    }
+
     std::string now() { return m_milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now(); }
 
     void show(const traffic::Entry& entry) {
-        const std::string text = traffic::readsAs(entry) + "\n";
+        const std::string text = latin1ToUtf8(traffic::readsAs(entry)) + "\n";
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
         if (entry.logged && m_log.isOpen() && m_log.write(entry.logText) == 0)
@@ -98,6 +110,7 @@ private:
     bool m_portLost = false;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
+    TelegramReader m_reader;
     CommunicationLog m_log;
     traffic::TimeOfDay m_clock;
     traffic::EntryClock m_entryClock;
