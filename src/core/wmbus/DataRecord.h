@@ -28,8 +28,8 @@ struct RecordValue {
 // One data record of a telegram's application data (EN 13757-3).
 struct DataRecord {
     std::size_t offset = 0; // where the record starts in the application data
-    std::string dif;        // the DIF and its DIFEs as hex text
-    std::string vif;        // the VIF, its VIFEs and a plain-text unit as hex text
+    std::string dib;        // the DIF and its DIFEs, as sent (bytes, not text)
+    std::string vib;        // the VIF, its VIFEs and a plain-text unit, as sent
     RecordFunction function = RecordFunction::Instantaneous;
     std::uint64_t storage = 0;
     std::uint32_t tariff = 0;

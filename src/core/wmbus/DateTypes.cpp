@@ -1,6 +1,5 @@
 #include "core/wmbus/DateTypes.h"
 
-#include <cstdio>
 
 namespace tovan {
 namespace {
@@ -18,18 +17,33 @@ unsigned yearBits(std::uint8_t dayByte, std::uint8_t monthByte) {
     return (dayByte >> 5) | ((monthByte & 0xF0) >> 1);
 }
 
+void appendDigits(std::string& text, unsigned value, int width) {
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        digits[i] = static_cast<char>('0' + value % 10);
+    text.append(digits, static_cast<std::size_t>(width));
+}
+
 std::string date(unsigned year, unsigned month, unsigned day) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
+    std::string text;
+    text.reserve(20);
+    appendDigits(text, year, 4);
+    text += '-';
+    appendDigits(text, month, 2);
+    text += '-';
+    appendDigits(text, day, 2);
     return text;
 }
 
 std::string time(unsigned hour, unsigned minute, int second) {
-    char text[16];
-    if (second < 0)
-        std::snprintf(text, sizeof text, "%02u:%02u", hour, minute);
-    else
-        std::snprintf(text, sizeof text, "%02u:%02u:%02d", hour, minute, second);
+    std::string text;
+    appendDigits(text, hour, 2);
+    text += ':';
+    appendDigits(text, minute, 2);
+    if (second >= 0) {
+        text += ':';
+        appendDigits(text, static_cast<unsigned>(second), 2);
+    }
     return text;
 }
 

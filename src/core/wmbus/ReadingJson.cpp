@@ -32,6 +32,10 @@ std::string hexByte(std::uint8_t byte) {
     return text;
 }
 
+ByteView bytesOf(const std::string& raw) {
+    return {reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size()};
+}
+
 std::string recordJson(const DataRecord& record) {
     Object object;
     object.text("text", RecordText::recordName(record));
@@ -46,8 +50,8 @@ std::string recordJson(const DataRecord& record) {
     object.unsignedNumber("storage", record.storage);
     object.unsignedNumber("tariff", record.tariff);
     object.unsignedNumber("subunit", record.subunit);
-    object.text("dif", record.dif);
-    object.text("vif", record.vif);
+    object.text("dif", hexText(bytesOf(record.dib)));
+    object.text("vif", hexText(bytesOf(record.vib)));
     return object.close();
 }
 

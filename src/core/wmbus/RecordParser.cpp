@@ -210,8 +210,9 @@ bool readRecord(ByteView b, std::size_t& at, DataRecord& record, RecordList& lis
     int exponent = 0;
     describe(b, h, record, meaning, exponent);
     record.offset = h.start;
-    record.dif = hexText(b.sub(h.start, h.vibStart - h.start));
-    record.vif = hexText(b.sub(h.vibStart, h.end - h.vibStart));
+    const char* header = reinterpret_cast<const char*>(b.data);
+    record.dib.assign(header + h.start, h.vibStart - h.start);
+    record.vib.assign(header + h.vibStart, h.end - h.vibStart);
     record.function = h.function;
     record.storage = h.storage;
     record.tariff = h.tariff;
@@ -230,6 +231,7 @@ bool readRecord(ByteView b, std::size_t& at, DataRecord& record, RecordList& lis
 
 RecordList RecordParser::parse(ByteView b) {
     RecordList list;
+    list.records.reserve(16);
     std::size_t at = 0;
     while (at < b.size) {
         const std::uint8_t dif = b[at];

@@ -25,17 +25,25 @@ public:
     static std::string layersLine(const TelegramReading& reading);
 
     // A record's line. `storageDate` is the date of the record's storage, or empty.
-    static std::string recordLine(const DataRecord& record, const std::string& storageDate);
+    static std::string recordLine(const DataRecord& record, std::string_view storageDate);
 
     // What the record is, with what its VIFEs add: "Volume (forward flow)".
     static std::string recordName(const DataRecord& record);
 
     // The date or time the records name for their storage number (and subunit), for each
     // record: empty where there is none, or for the date records themselves.
-    static std::vector<std::string> storageDates(const std::vector<DataRecord>& records);
+    static std::vector<std::string_view> storageDates(const std::vector<DataRecord>& records);
 
     // Characters beyond Latin-1 become '?'.
     static std::string toLatin1(std::string_view utf8);
+
+private:
+    // Calls `sink` with each line, built in `line` (UTF-8, without its end).
+    template <class Sink>
+    static void forEachLine(const TelegramReading& reading, std::string& line, Sink&& sink);
+    static void appendRecordLine(std::string& line, const DataRecord& record,
+                                 std::string_view storageDate);
+    static void appendLatin1(std::string& out, std::string_view utf8);
 };
 
 } // namespace tovan

@@ -14,8 +14,12 @@ namespace {
 // The identification of a meter address, most significant digit first, as the console shows
 // it.
 std::string identificationOf(const MeterAddress& meter) {
-    char text[12];
-    std::snprintf(text, sizeof text, "%02X%02X%02X%02X", meter[5], meter[4], meter[3], meter[2]);
+    static const char DIGITS[] = "0123456789ABCDEF";
+    std::string text(8, '0');
+    for (int i = 0; i < 4; ++i) {
+        text[2 * i] = DIGITS[meter[5 - i] >> 4];
+        text[2 * i + 1] = DIGITS[meter[5 - i] & 0x0F];
+    }
     return text;
 }
 
