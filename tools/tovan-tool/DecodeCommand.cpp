@@ -3,9 +3,9 @@
 #include "core/frames/HexInput.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "tools/tovan-tool/TerminalText.h"
 #include "core/wmbus/CTelegramDecoder.h"
-#include "core/wmbus/MeterKeyFile.h"
 #include "core/wmbus/ReadingJson.h"
 #include "core/wmbus/RecordText.h"
 #include "core/wmbus/TelegramReader.h"
@@ -67,16 +67,8 @@ public:
     // Keys from --keys (which must load) or from the default file where there is one.
     bool loadKeys(const std::string& path) {
         MeterKeys keys;
-        const std::string file = path.empty() ? MeterKeyFile::defaultPath() : path;
-        const MeterKeyFile::Result result = MeterKeyFile::load(file, keys);
-        if (!result.loaded && path.empty() && result.missing)
-            return true;
-        if (!result.loaded) {
-            warn("tovan-tool: " + result.error);
-            return path.empty();
-        }
-        for (const MeterKeys::Problem& problem : result.problems)
-            warn(file + ":" + std::to_string(problem.line) + ": " + problem.reason + "; skipped");
+        if (!loadMeterKeys(path, keys))
+            return false;
         m_reader.setKeys(keys);
         return true;
     }

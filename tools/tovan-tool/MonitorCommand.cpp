@@ -1,5 +1,6 @@
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/MonitorOptions.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/console/CommunicationLog.h"
 #include "core/console/DiscardedEntry.h"
@@ -72,6 +73,7 @@ public:
     }
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
+    void setMeterKeys(const MeterKeys& keys) { m_reader.setKeys(keys); }
 
 private:
     void countMeter(const std::uint8_t* bytes, std::size_t length) {
@@ -227,6 +229,12 @@ int runMonitor(const MonitorOptions& options) {
     EventLoop loop;
     InterruptWatch interrupts(loop); // before any reader thread exists
     MonitorConsole console(loop, options);
+    if (options.parse) {
+        MeterKeys keys;
+        if (!loadMeterKeys(options.keys, keys))
+            return EXIT_FAILED;
+        console.setMeterKeys(keys);
+    }
     if (!options.logPath.empty()) {
         if (const int error = console.openLog(options.logPath)) {
             std::cerr << "tovan-tool: cannot create " << options.logPath << ": "

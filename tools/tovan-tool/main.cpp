@@ -77,7 +77,14 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
     monitor->add_option("--stop", line.stopBits, "stop bits: 1 or 2 (default 1)")
         ->check(CLI::IsMember({1u, 2u}));
     monitor->add_flag("--rtscts", line.rtsCts, "RTS/CTS handshake");
-    monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
+    CLI::Option* parse =
+        monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
+    monitor
+        ->add_option("--keys", options.keys,
+                     "meter key file for --parse (lines METER-ID KEY-HEX, readable by you "
+                     "alone); default: $XDG_CONFIG_HOME/tovan/meter-keys or "
+                     "~/.config/tovan/meter-keys")
+        ->needs(parse);
     monitor->add_option("--send", line.sends,
                         "send a whole frame given as hex text, e.g. "
                         "\"FE 00 01 02 03\"; repeatable");
