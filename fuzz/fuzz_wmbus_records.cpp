@@ -34,10 +34,11 @@ std::string identification(ByteView bytes, std::size_t at) {
     return text;
 }
 
-// The key for every meter a frame may name: link layer, long header, extended link layer.
+// The key for every meter a frame may name: the link layer, a long header after the CI or
+// after a short extended link layer, the extended link layer's own address.
 MeterKeys keysFor(ByteView frame) {
     MeterKeys keys;
-    for (std::size_t at : {4, 13, 17})
+    for (std::size_t at : {4, 11, 14, 15})
         if (at + 4 <= frame.size)
             keys.set(identification(frame, at), KEY);
     return keys;

@@ -67,7 +67,7 @@ bool readVif(ByteView b, std::size_t& at, Header& h, bool& more, std::string& re
     const std::uint8_t vif = b[at++];
     more = vif & 0x80;
     h.code = vif & 0x7F;
-    if ((vif == 0xFB || vif == 0xFD)) {
+    if (vif == 0xFB || vif == 0xFD) {
         if (at >= b.size) {
             reason = "the VIF's table code runs past the end";
             return false;
