@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-// EN 13757-3:2003 Annex P (Table P.1) and the OMS specification Volume 2, Annex N: an Elster
+// EN 13757-3:2003 Annex P (Table P.1) and Open Metering System Volume 2, Annex N: an Elster
 // gas meter 12345678 reading 28504.27 m3 on 2008-05-31 at 23:50, no errors.
 const char* const PLAIN = "2E4493157856341233037A2A0000002F2F0C1427048502046D32371F1502FD17000"
                           "02F2F2F2F2F2F2F2F2F2F2F2F2F";
