@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/frames/CHexCodec.h"
 #include "core/wmbus/ManufacturerTable.h"
+#include "core/frames/CHexCodec.h"
 
 #include <chrono>
 #include <memory>
@@ -45,6 +45,7 @@ public:
 
     // The same fields one by one. False for a text too short to hold them.
     bool DecodeFields(std::string_view text, TelegramFields& fields) const;
+
 
     // Characters a text needs before Decode can read every field but the last byte.
     static constexpr std::size_t MIN_DECODABLE = 29;
