@@ -5,6 +5,7 @@
 #include "core/serial/FrameAssembler.h"
 #include "core/serial/SerialChannel.h"
 #include "core/serial/SimulatedPorts.h"
+#include "core/wmbus/TelegramReader.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RecordingEndpoint.h"
 #include "tests/support/ScratchDir.h"
@@ -139,6 +140,29 @@ TEST_F(ModSimTest, SendsTelegramsOfTheSetAsRawFrames) {
             known = known || t.bytes == frame;
         EXPECT_TRUE(known);
         EXPECT_EQ(frame.size(), frame[0] + 1u) << "length byte first, the whole telegram after it";
+    }
+}
+
+// Every simulated meter but the three samples says something readable; the encrypted one
+// with the key the README gives.
+TEST(ModSimTelegrams, CarryRecordsAndOneMeterEncryptsWithTheKnownKey) {
+    TelegramReader reader;
+    MeterKeys keys;
+    AesKey key{};
+    ASSERT_TRUE(MeterKeys::parseKey(modsim::ENCRYPTED_METER_KEY, key));
+    keys.set(modsim::ENCRYPTED_METER, key);
+    const auto& set = modsim::telegramSet();
+    for (std::size_t i = 3; i < set.size(); ++i) {
+        const TelegramReading withoutKey = reader.read(set[i].bytes);
+        const bool encrypted = withoutKey.meterId == modsim::ENCRYPTED_METER;
+        EXPECT_EQ(withoutKey.security, encrypted ? Security::NoKey : Security::None);
+        reader.setKeys(keys);
+        const TelegramReading reading = reader.read(set[i].bytes);
+        reader.setKeys({});
+        EXPECT_EQ(reading.security, encrypted ? Security::Decrypted : Security::None);
+        EXPECT_GE(reading.records.records.size(), 2u) << set[i].description;
+        EXPECT_TRUE(reading.error.empty() && reading.records.stopReason.empty())
+            << set[i].description;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace std::string_literals;
 using tovan::test::runTool;
@@ -43,6 +44,40 @@ TEST_F(ToolFiles, DecodesPastedTelegramsAndReportsUnreadableFiles) {
                               "a telegram as pairs of hex digits in any case, spaces or tabs "
                               "between them as you like (\"2E 44 93 15\", \"2e449315\"); no 0x, "
                               "colons or commas\n");
+}
+
+TEST_F(ToolFiles, DecodesRecordsAndJsonWithAKeyFileOnlyItsOwnerCanRead) {
+    // The simulator's encrypted water meter, and its key as the README gives it.
+    const std::string telegram =
+        "2F 44 2D 2C 67 45 23 71 1B 07 7A 21 00 20 05 13 BA F1 62 15 50 EB "
+        "C3 65 CE 03 72 53 72 B2 38 9A B6 2A 17 15 44 22 96 F2 29 2A BF "
+        "AE D8 C5 82 2A";
+    const std::string keys = m_dir.write("keys", "71234567 4B414D2D53494D2D4B45592D30303031\n");
+    ::chmod(keys.c_str(), 0600);
+    auto result = runTool({"decode", "--records", "--keys", keys}, telegram + "\n", m_dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, telegram + "\n\nKAM  Kamstrup Energi A/S\nIdentification:  71234567\n"
+                                     "Device type:  07  Water meter\nRSSI: -53 dBm\n"
+                                     "CI 7A (response), access 33, no error, security mode 5 (2 "
+                                     "encrypted blocks), decrypted\nVolume 12.345 m3\n"
+                                     "Volume 11.020 m3 (storage 1, 2026-11-30)\n"
+                                     "Date 2026-11-30 (storage 1)\nError flags 0000\n\n");
+    result = runTool({"decode", "--json", "--keys", keys}, telegram + "\n", m_dir.path());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.find("{\"telegram\":\"2F 44"), 0u);
+    EXPECT_NE(result.out.find("\"decrypted\":true,\"records\":[{\"text\":\"Volume\",\"value\":"
+                              "12.345,\"unit\":\"m3\",\"function\":\"instantaneous\",\"storage\""
+                              ":0,\"tariff\":0,\"subunit\":0,\"dif\":\"04\",\"vif\":\"13\"}"),
+              std::string::npos);
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1);
+    EXPECT_EQ(result.out.find("4B414D"), std::string::npos);
+
+    ::chmod(keys.c_str(), 0644);
+    result = runTool({"decode", "--records", "--keys", keys}, telegram + "\n", m_dir.path());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("chmod 600 " + keys), std::string::npos);
+    EXPECT_EQ(runTool({"decode", "--records", "--json"}, telegram).status, 2);
 }
 
 TEST_F(ToolFiles, ListsTheTreeALoadReads) {

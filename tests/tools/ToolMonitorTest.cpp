@@ -71,7 +71,10 @@ TEST(ToolMonitor, SecondFamilyDecodesTelegramsWithParse) {
     EXPECT_EQ(tool.wait(), 0);
     EXPECT_EQ(withoutTimes(tool.out()), "T  TX:\n FF 01 00 FE\n"
                                         "T  RX:\n\nESY  EasyMeter GmbH\nIdentification:  4062042B\n"
-                                        "Device type:  08  Heat cost allocator\nRSSI: -64 dBm\n\n" +
+                                        "Device type:  08  Heat cost allocator\nRSSI: -64 dBm\n"
+                                        "CI 7A (response), access 43, temporary error, "
+                                        "manufacturer bits 40, security mode 22 (2 encrypted "
+                                        "blocks)\nsecurity mode 22 is not decrypted here\n\n" +
                                             std::string(tovan::testTelegram(2)) + "\n" +
                                             "T  RX:\n FF 81 01 00 7F\n");
 }

@@ -12,8 +12,15 @@ constexpr int EXIT_USAGE = 2;
 struct MonitorOptions;
 struct MetersOptions;
 
+struct DecodeOptions {
+    std::vector<std::string> files;
+    bool records = false; // the records under each decoded header
+    bool json = false;    // one JSON object a telegram
+    std::string keys;     // key file; empty: the default one where it exists
+};
+
 // Each command's work once its command line is read; returns the exit status.
-int runDecode(const std::vector<std::string>& files);
+int runDecode(const DecodeOptions& options);
 int runList(const std::string& file);
 int runCheck(const std::string& file);
 int runMonitor(const MonitorOptions& options);

@@ -2,8 +2,12 @@
 #include "core/frames/FrameLayout.h"
 #include "core/frames/HexInput.h"
 #include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/ReadingJson.h"
+#include "core/wmbus/RecordText.h"
+#include "core/wmbus/TelegramReader.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "tools/tovan-tool/TerminalText.h"
 
 #include <algorithm>
@@ -57,6 +61,18 @@ private:
 
 class Decoder {
 public:
+    explicit Decoder(const DecodeOptions& options)
+        : m_records(options.records), m_json(options.json) {}
+
+    // Keys from --keys (which must load) or from the default file where there is one.
+    bool loadKeys(const std::string& path) {
+        MeterKeys keys;
+        if (!loadMeterKeys(path, keys))
+            return false;
+        m_reader.setKeys(keys);
+        return true;
+    }
+
     void decodeStream(std::FILE* in, const std::string& name) {
         BoundedLines lines(in, MAX_LINE);
         std::string line;
@@ -86,16 +102,35 @@ private:
         }
         std::string text;
         CHexCodec().BytesToHex(bytes.data(), bytes.size(), text);
-        std::cout << text << '\n';
         if (!m_decoder.IsTelegram(text)) {
-            std::cout << "not a telegram\n\n";
+            if (m_json)
+                std::cout << "{\"telegram\":\"" << text << "\",\"error\":\"not a telegram\"}\n";
+            else
+                std::cout << text << "\nnot a telegram\n\n";
             return;
         }
         checkLength(bytes, where);
         warnOnceWithoutTable();
+        if (m_json) {
+            printJson(text, bytes);
+            return;
+        }
+        std::cout << text << '\n';
         std::string block = m_decoder.Decode(text);
         block.erase(std::remove(block.begin(), block.end(), '\r'), block.end());
-        std::cout << terminalSafe(block, true) << '\n';
+        std::cout << terminalSafe(block, true);
+        if (m_records)
+            for (const std::string& line : RecordText::lines(m_reader.read(bytes)))
+                std::cout << terminalSafe(line) << '\n';
+        std::cout << '\n';
+    }
+
+    void printJson(const std::string& text, const std::vector<std::uint8_t>& bytes) {
+        TelegramFields fields;
+        m_decoder.DecodeFields(text, fields);
+        std::string json = ReadingJson::line(fields, m_reader.read(bytes));
+        json.insert(1, "\"telegram\":\"" + text + "\",");
+        std::cout << json << '\n';
     }
 
     // The first byte counts the bytes after it; a telegram cut short or run on decodes from
@@ -134,14 +169,20 @@ private:
     }
 
     CTelegramDecoder m_decoder;
+    TelegramReader m_reader;
+    bool m_records;
+    bool m_json;
     bool m_tableChecked = false;
 };
 
 } // namespace
 
-int runDecode(const std::vector<std::string>& files) {
-    Decoder decoder;
+int runDecode(const DecodeOptions& options) {
+    Decoder decoder(options);
+    if (!decoder.loadKeys(options.keys))
+        return EXIT_FAILED;
     int status = 0;
+    const std::vector<std::string>& files = options.files;
     for (const std::string& name : files.empty() ? std::vector<std::string>{"-"} : files) {
         InputFile input;
         if (!input.open(name)) {

@@ -11,9 +11,13 @@
 #include "core/serial/OpenFailure.h"
 #include "core/serial/PortErrorText.h"
 #include "core/serial/SerialChannel.h"
+#include "core/tree/Labels.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/MeterTable.h"
+#include "core/wmbus/RecordText.h"
+#include "core/wmbus/TelegramReader.h"
 #include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 
 #include <algorithm>
@@ -57,9 +61,8 @@ public:
             std::string hex;
             m_codec.BytesToHex(bytes, length, hex);
             const std::string time = now();
-            show(code == CD_TX_FRAME
-                     ? traffic::transmitted(m_family, time, hex)
-                     : traffic::received(m_family, time, hex, m_parse ? &m_decoder : nullptr));
+            show(code == CD_TX_FRAME ? traffic::transmitted(m_family, time, hex)
+                                     : received(time, hex, ByteView(bytes, length)));
         } else if (code == CD_RX_DISCARDED && m_showDiscarded) {
             show(traffic::discarded(now(), bytes, length));
         } else if (code == CD_TX_FAILED) {
@@ -85,6 +88,7 @@ public:
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
     const std::string& lossReason() const { return m_lossReason; }
+    void setMeterKeys(const MeterKeys& keys) { m_reader.setKeys(keys); }
 
 private:
     void countMeter(const std::uint8_t* bytes, std::size_t length) {
@@ -95,10 +99,20 @@ private:
             m_meters->add(fields, std::chrono::system_clock::now());
     }
 
+    // What the console shows of a received frame, the records of a telegram included.
+    traffic::Entry received(const std::string& time, const std::string& hex, ByteView bytes) {
+        if (!m_parse)
+            return traffic::received(m_family, time, hex, nullptr);
+        std::string records;
+        if (m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex))
+            records = RecordText::consoleBlock(m_reader.read(bytes));
+        return traffic::received(m_family, time, hex, &m_decoder, {}, records);
+    }
+
     std::string now() { return m_milliseconds ? m_entryClock.arrivedAt(m_arrival) : m_clock.now(); }
 
     void show(const traffic::Entry& entry) {
-        const std::string text = traffic::readsAs(entry) + "\n";
+        const std::string text = latin1ToUtf8(traffic::readsAs(entry)) + "\n";
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fflush(stdout);
         if (!entry.logged || !m_log.isOpen())
@@ -129,6 +143,7 @@ private:
     std::string m_lossReason;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
+    TelegramReader m_reader;
     CommunicationLog m_log;
     std::string m_logPath;
     bool m_logFailed = false;
@@ -247,6 +262,12 @@ int runMonitor(const MonitorOptions& options) {
     EventLoop loop;
     InterruptWatch interrupts(loop); // before any reader thread exists
     MonitorConsole console(loop, options);
+    if (options.parse) {
+        MeterKeys keys;
+        if (!loadMeterKeys(options.keys, keys))
+            return EXIT_FAILED;
+        console.setMeterKeys(keys);
+    }
     if (!options.logPath.empty()) {
         if (const int error = console.openLog(options.logPath)) {
             std::cerr << "tovan-tool: cannot create " << options.logPath << ": "

@@ -31,6 +31,7 @@ struct MonitorOptions {
     std::vector<std::vector<std::uint8_t>> frames; // to send, in order (buildFrames)
     std::optional<unsigned> seconds;               // none: until interrupted
     std::string logPath;                           // a console's communication log; none: ""
+    std::string keys; // --parse: the meter key file; none: the default one where it exists
     // Instead of printing entries, every telegram received counts here (tovan-tool meters).
     MeterTable* meters = nullptr;
 };

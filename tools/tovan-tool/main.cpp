@@ -12,7 +12,7 @@ using namespace tovan::tool;
 namespace {
 
 struct CommandLine {
-    std::vector<std::string> decodeFiles;
+    DecodeOptions decode;
     std::string listFile;
     MonitorOptions monitor;
     std::string family;
@@ -31,7 +31,18 @@ void addFileCommands(CLI::App& app, CommandLine& line) {
     CLI::App* decode = app.add_subcommand(
         "decode", "Decode wireless M-Bus telegrams given as hex text, one a line, from the files "
                   "or standard input (\"-\"). Manufacturer names come from mbus.cfg.");
-    decode->add_option("FILE", line.decodeFiles, "files to read; none or \"-\": standard input");
+    decode->add_option("FILE", line.decode.files, "files to read; none or \"-\": standard input");
+    CLI::Option* records = decode->add_flag(
+        "--records", line.decode.records,
+        "also print what the meter says: layers, data records (value, unit, qualifiers)");
+    decode
+        ->add_flag("--json", line.decode.json,
+                   "print one JSON object a telegram: header fields, layers, \"records\", "
+                   "\"decrypted\", \"error\"")
+        ->excludes(records);
+    decode->add_option("--keys", line.decode.keys,
+                       "meter key file (lines METER-ID KEY-HEX, readable by you alone); default: "
+                       "$XDG_CONFIG_HOME/tovan/meter-keys or ~/.config/tovan/meter-keys");
     CLI::App* list = app.add_subcommand(
         "list", "Print the tree a command-list file (.tcs) loads as: depth, folder or command, "
                 "label, data. Exit status 1 when it cannot be read.");
@@ -66,7 +77,14 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
     monitor->add_option("--stop", line.stopBits, "stop bits: 1 or 2 (default 1)")
         ->check(CLI::IsMember({1u, 2u}));
     monitor->add_flag("--rtscts", line.rtsCts, "RTS/CTS handshake");
-    monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
+    CLI::Option* parse =
+        monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
+    monitor
+        ->add_option("--keys", options.keys,
+                     "meter key file for --parse (lines METER-ID KEY-HEX, readable by you "
+                     "alone); default: $XDG_CONFIG_HOME/tovan/meter-keys or "
+                     "~/.config/tovan/meter-keys")
+        ->needs(parse);
     monitor->add_option("--send", line.sends,
                         "send a whole frame given as hex text, e.g. "
                         "\"FE 00 01 02 03\"; repeatable");
@@ -196,7 +214,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = app.get_subcommands().front()->get_name();
     if (command == "decode")
-        return runDecode(line.decodeFiles);
+        return runDecode(line.decode);
     if (command == "list")
         return runList(line.listFile);
     if (command == "check")

@@ -2,6 +2,7 @@
 
 #include "core/console/DiscardedEntry.h"
 #include "core/console/NoteEntry.h"
+#include "core/wmbus/RecordText.h"
 
 #include <vector>
 
@@ -68,29 +69,30 @@ void ConsoleTraffic::countMeter(std::string_view hex, Arrival arrival) {
         m_metersChanged();
 }
 
-void ConsoleTraffic::showReceived(std::string_view hex, std::string_view characters,
+// With "Parse RX data" on, a telegram's records go under its decoded header.
+void ConsoleTraffic::showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
                                   Arrival arrival) {
     ++m_received;
     countMeter(hex, arrival);
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
-    showEntry(traffic::received(m_family, entryTime(arrival), hex, parser, characters));
+    std::string records;
+    if (parser && m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex))
+        records = RecordText::consoleBlock(m_reader.read(bytes));
+    showEntry(traffic::received(m_family, entryTime(arrival), hex, parser, characters, records));
 }
 
 void ConsoleTraffic::showReceivedBytes(const std::uint8_t* bytes, std::size_t length,
                                        Arrival arrival) {
     m_hex.clear();
     m_codec.BytesToHex(bytes, length, m_hex);
-    showReceived(m_hex, charactersOf(bytes, length), arrival);
+    showReceived(m_hex, ByteView(bytes, length), charactersOf(bytes, length), arrival);
 }
 
 void ConsoleTraffic::showTestTelegram(std::string_view text, Arrival arrival) {
-    if (!m_state.sideBySide) {
-        showReceived(text, {}, arrival);
-        return;
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
-    const int count = m_codec.HexToBytes(text, bytes.data(), bytes.size());
-    showReceived(text, charactersOf(bytes.data(), static_cast<std::size_t>(count)), arrival);
+    m_bytes.resize(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
+    const int count = m_codec.HexToBytes(text, m_bytes.data(), m_bytes.size());
+    const ByteView bytes(m_bytes.data(), static_cast<std::size_t>(count));
+    showReceived(text, bytes, charactersOf(bytes.data, bytes.size), arrival);
 }
 
 void ConsoleTraffic::showTransmitted(const std::uint8_t* bytes, std::size_t length,

@@ -10,12 +10,14 @@
 #include "core/frames/ModuleFamily.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/MeterTable.h"
+#include "core/wmbus/TelegramReader.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovan {
 
@@ -53,6 +55,10 @@ public:
     std::uint64_t receivedCount() const { return m_received; }
     // The meters heard since the console opened or since Clear view (second family).
     const MeterTable& meters() const { return m_meters; }
+    // The keys that decrypt the telegrams of meters that encrypt; the console's decoder keeps
+    // them (and the compact-frame formats it has seen) for the session.
+    void setMeterKeys(const MeterKeys& keys) { m_reader.setKeys(keys); }
+    const TelegramReader& reader() const { return m_reader; }
     // Called whenever the meter table changed.
     void setMetersListener(std::function<void()> listener) {
         m_metersChanged = std::move(listener);
@@ -64,7 +70,8 @@ private:
     // hh:mm:ss, or to the millisecond with the time since the port's previous entry.
     std::string entryTime(Arrival arrival);
     std::string charactersOf(const std::uint8_t* bytes, std::size_t length) const;
-    void showReceived(std::string_view hex, std::string_view characters, Arrival arrival);
+    void showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
+                      Arrival arrival);
     void countMeter(std::string_view hex, Arrival arrival);
 
     ModuleFamily m_family;
@@ -72,6 +79,8 @@ private:
     ConsolePanes& m_panes;
     ConsoleLogging& m_logging;
     CTelegramDecoder m_decoder;
+    TelegramReader m_reader;
+    std::vector<std::uint8_t> m_bytes; // a test telegram's bytes, reused
     CHexCodec m_codec;
     traffic::TimeOfDay m_clock;
     traffic::EntryClock m_entryClock;

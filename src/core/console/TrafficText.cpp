@@ -40,7 +40,8 @@ Entry transmitted(ModuleFamily family, std::string_view time, std::string_view h
 }
 
 Entry received(ModuleFamily family, std::string_view time, std::string_view hex,
-               const CTelegramDecoder* parser, std::string_view characters) {
+               const CTelegramDecoder* parser, std::string_view characters,
+               std::string_view records) {
     Entry entry;
     entry.logged = true;
     const std::string line = frameLine(hex, characters);
@@ -49,8 +50,9 @@ Entry received(ModuleFamily family, std::string_view time, std::string_view hex,
         entry.logText = entry.parts.front().text;
         return entry;
     }
-    // Time line on top, then the decoded block, then the telegram: added bottom part first.
-    const std::string decoded = parser->Decode(hex);
+    // Time line on top, then the decoded block with the records under it, then the telegram:
+    // added bottom part first.
+    const std::string decoded = parser->Decode(hex).append(records);
     const std::string timeLine = "\r\n" + std::string(time) + "  RX:";
     entry.parts.push_back({"\r\n" + line + "\r\n", RX_COLOUR});
     entry.parts.push_back({"\r\n" + decoded, DECODED_COLOUR});

@@ -47,9 +47,11 @@ Entry transmitted(ModuleFamily family, std::string_view time, std::string_view h
                   std::string_view characters = {});
 
 // A received frame or test telegram. `parser` is the console's decoder while "Parse RX data"
-// is on (second family only), else null: a telegram it accepts gets its decoded block.
+// is on (second family only), else null: a telegram it accepts gets its decoded block, and
+// under it, in the same colour, `records` (what the meter says, lines ending in CR LF).
 Entry received(ModuleFamily family, std::string_view time, std::string_view hex,
-               const CTelegramDecoder* parser, std::string_view characters = {});
+               const CTelegramDecoder* parser, std::string_view characters = {},
+               std::string_view records = {});
 
 // The bytes as characters for beside their hex text: printable ASCII as it is, any other byte
 // as a dot.
