@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QSplitter>
+#include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -172,4 +173,18 @@ TEST(ConsoleWindow, FindMarksEveryMatchAndTheFilterHidesWithoutLosing) {
     EXPECT_EQ(console.outputWindow()->model().lineCount(), 60 * 2 + 1);
     bar.filterField()->clear();
     EXPECT_GE(console.outputWindow()->model().lineCount(), 1000) << "everything stored is back";
+}
+
+// The console goes before its panes: a console closed while its find bar is open and filtering
+// leaves the bar nothing to reach (run under AddressSanitizer too).
+TEST(ConsoleWindow, ClosesWithItsFindBarOpenAndFiltering) {
+    HostedConsole<CVX3xSplitterView> hosted;
+    TrafficFindBar& bar = *hosted.console->findBar();
+    bar.openFind();
+    QTest::keyClicks(bar.findField(), "FE");
+    bar.filterField()->setText("01");
+    QPointer<CSplitterView> console = hosted.console;
+    console->close();
+    QTest::qWait(50);
+    EXPECT_TRUE(console.isNull());
 }
