@@ -11,6 +11,7 @@ constexpr int EXIT_USAGE = 2;
 
 struct MonitorOptions;
 struct MetersOptions;
+struct RunOptions;
 
 // Each command's work once its command line is read; returns the exit status.
 int runDecode(const std::vector<std::string>& files);
@@ -19,5 +20,6 @@ int runCheck(const std::string& file);
 int runMonitor(const MonitorOptions& options);
 int runPorts();
 int runMeters(const MetersOptions& options);
+int runPlan(const RunOptions& options);
 
 } // namespace tovan::tool

@@ -1,5 +1,7 @@
 #include "core/testplan/PlanRunner.h"
 
+#include "core/frames/CHexCodec.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -63,6 +65,14 @@ void PlanRunner::onFrame(const Bytes& frame, Time arrival) {
     m_queue.push_back({frame, arrival});
     if (m_phase == Phase::Expecting)
         checkExpect(arrival);
+}
+
+void PlanRunner::onDiscarded(const std::string& reason, const Bytes& bytes, Time arrival) {
+    if (m_phase != Phase::Expecting || m_step->kind != StepKind::Expect || arrival > m_until)
+        return;
+    std::string hex;
+    CHexCodec().BytesToHex(bytes.data(), bytes.size(), hex);
+    m_discarded += (m_discarded.empty() ? "" : "; ") + reason + " " + hex;
 }
 
 void PlanRunner::onTime(Time now) {
@@ -157,6 +167,7 @@ void PlanRunner::send(const PlanStep& step, const std::string& iteration, Time n
 void PlanRunner::startExpect(const PlanStep& step, const std::string& iteration, Time now) {
     m_step = &step;
     m_stepIteration = iteration;
+    m_discarded.clear();
     m_until = m_at + step.time;
     m_phase = Phase::Expecting;
     checkExpect(now);
@@ -175,6 +186,8 @@ void PlanRunner::checkExpect(Time now) {
         StepResult result = begin();
         result.failure = Failure::NoFrame;
         result.reason = "nothing received within " + std::to_string(m_step->time.count()) + " ms";
+        if (!m_discarded.empty())
+            result.reason += "; the receiver discarded " + m_discarded;
         finishResult(std::move(result), m_until);
     }
 }

@@ -63,6 +63,9 @@ public:
     // decided runs at the next onTime(): nextDeadline() is then already due.
     void onFrame(const Bytes& frame, Time arrival);
     void onTime(Time now);
+    // Bytes the receiver threw away (`reason` in words: "wrong checksum"), told so that an
+    // expect that gets nothing says what did arrive instead.
+    void onDiscarded(const std::string& reason, const Bytes& bytes, Time arrival);
     // Ends the run at once (the user's Stop); the step in progress gives no result.
     void stop();
 
@@ -110,6 +113,7 @@ private:
     Time m_until{};                   // end of the wait or of the expect's window
     const PlanStep* m_step = nullptr; // the expect in progress
     std::string m_stepIteration;
+    std::string m_discarded; // what the receiver threw away within the expect's window
     std::deque<Received> m_queue;
     std::optional<PendingSend> m_pending;
     std::optional<Time> m_lastSend;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace tovan {
 namespace {
@@ -56,6 +57,17 @@ RunSummary summarize(const std::vector<StepResult>& results) {
     summary.p95Ms = latencies[std::max<std::size_t>(rank, 1) - 1];
     summary.histogram = histogramOf(latencies);
     return summary;
+}
+
+std::string passRateText(const RunSummary& summary) {
+    double tenths = std::round(summary.passRate * 10);
+    if (summary.failed > 0)
+        tenths = std::min(tenths, 999.0);
+    if (summary.passed > 0)
+        tenths = std::max(tenths, 1.0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", tenths / 10);
+    return text;
 }
 
 } // namespace tovan

@@ -3,6 +3,7 @@
 #include "core/testplan/StepResult.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace tovan {
@@ -35,5 +36,9 @@ struct RunSummary {
 };
 
 RunSummary summarize(const std::vector<StepResult>& results);
+
+// The pass rate with one decimal ("99.9"), never rounded up to 100.0 while a result failed
+// nor down to 0.0 while one passed.
+std::string passRateText(const RunSummary& summary);
 
 } // namespace tovan

@@ -51,6 +51,7 @@ TEST(RunReports, SummaryGivesPassRatePercentilesAndAHistogramWithRoundBuckets) {
     EXPECT_EQ(summary.passed, 100u);
     EXPECT_EQ(summary.failed, 1u);
     EXPECT_NEAR(summary.passRate, 99.0099, 0.0001);
+    EXPECT_EQ(passRateText(summary), "99.0");
     EXPECT_EQ(summary.latencies, 100u);
     EXPECT_DOUBLE_EQ(summary.minMs, 1);
     EXPECT_DOUBLE_EQ(summary.medianMs, 50.5);
@@ -64,6 +65,15 @@ TEST(RunReports, SummaryGivesPassRatePercentilesAndAHistogramWithRoundBuckets) {
     EXPECT_EQ(summary.histogram[10].count, 1u);
 
     EXPECT_EQ(summarize({}).passRate, 0);
+    // A rate is never shown as all passed while one failed, nor as none while one passed.
+    std::vector<StepResult> mostly(2000);
+    for (auto& r : mostly)
+        r.passed = true;
+    mostly[7].passed = false;
+    EXPECT_EQ(passRateText(summarize(mostly)), "99.9");
+    for (auto& r : mostly)
+        r.passed = !r.passed;
+    EXPECT_EQ(passRateText(summarize(mostly)), "0.1");
     EXPECT_TRUE(summarize({}).histogram.empty());
 }
 
