@@ -12,6 +12,7 @@
 #include <QXmlStreamReader>
 
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sys/stat.h>
@@ -53,6 +54,12 @@ JUnit readJUnit(const std::string& xml) {
     }
     report.wellFormed = !reader.hasError();
     return report;
+}
+
+bool readFile(const std::string& path, std::string& content) {
+    std::ifstream in(path, std::ios::binary);
+    content.assign(std::istreambuf_iterator<char>(in), {});
+    return static_cast<bool>(in);
 }
 
 std::vector<std::string> linesStartingWith(const std::string& text, const std::string& start) {
@@ -116,7 +123,8 @@ TEST_F(ToolRunTest, RightWrongLateAndMissingAnswersArePrintedAndReportedToCi) {
                             "expect * within 200\n"
                             "send FE 00 09 09 00\n"
                             "expect none within 200\n",
-                            {"--port", port, "--junit", m_files.path("report.xml")});
+                            {"--port", port, "--junit", m_files.path("report.xml"), "--csv",
+                             m_files.path("results.csv")});
     EXPECT_EQ(result.status, 1) << result.err;
     const auto lines = linesStartingWith(result.out, "");
     ASSERT_EQ(lines.size(), 10u) << result.out;
@@ -144,6 +152,12 @@ TEST_F(ToolRunTest, RightWrongLateAndMissingAnswersArePrintedAndReportedToCi) {
                         "200 ms");
     EXPECT_EQ(lines[8], "8 results: 4 passed, 4 failed (50.0 % passed); completed");
 
+    const std::string csv = m_files.read("results.csv");
+    EXPECT_EQ(linesStartingWith(csv, "").size(), 9u) << csv;
+    EXPECT_NE(csv.find("\r\n2,3,send-fields 02 00,,,FE 00 02 00 02,FE 00 82 01 ??,200,"
+                       "FE 00 82 00 82,"),
+              std::string::npos)
+        << csv;
     const JUnit report = readJUnit(m_files.read("report.xml"));
     EXPECT_TRUE(report.wellFormed);
     EXPECT_EQ(report.tests, 8);
@@ -193,13 +207,17 @@ TEST_F(ToolRunTest, StopsAtTheFirstFailureOnceAskedAndRepeatsThePlan) {
     EXPECT_EQ(report.failures, 1);
 }
 
-TEST_F(ToolRunTest, PlanMadeFromATreeFolderPassesOnAModuleThatAnswersEveryCommand) {
+// A plan made from a folder of the sample list, and the README's example plan, against the
+// example's simulated module.
+TEST_F(ToolRunTest, PlansFromATreeFolderAndTheShippedExampleRunAsDocumented) {
     MemoryCommandTree tree("VX31");
     CommandStore store;
     ASSERT_TRUE(loadList(tree, store, TOVAN_EXAMPLES_DIR "/vx31-sample.tcs"));
     const auto folder = findItemByPath(tree, "Radio");
     ASSERT_NE(folder, nullptr);
-    const std::string port = simulator();
+    std::string rules;
+    ASSERT_TRUE(readFile(TOVAN_EXAMPLES_DIR "/vx31-bringup.rules", rules));
+    const std::string port = simulator(rules);
     const auto result = run(planFromFolder(tree, store, folder),
                             {"--port", port, "--junit", m_files.path("report.xml")});
     EXPECT_EQ(result.status, 0) << result.out << result.err;
@@ -211,6 +229,14 @@ TEST_F(ToolRunTest, PlanMadeFromATreeFolderPassesOnAModuleThatAnswersEveryComman
     ASSERT_EQ(report.names.size(), 3u);
     EXPECT_EQ(report.names[0].rfind("1 Radio/Set channel 5 (line ", 0), 0u) << report.names[0];
     EXPECT_EQ(report.failures, 0);
+
+    const auto example =
+        runTool({"run", TOVAN_EXAMPLES_DIR "/vx31-bringup.plan", "--port", port, "--family", "vx31",
+                 "--commands", TOVAN_EXAMPLES_DIR "/vx31-sample.tcs"});
+    EXPECT_EQ(example.status, 1);
+    EXPECT_NE(example.out.find("10 results: 8 passed, 2 failed (80.0 % passed); completed"),
+              std::string::npos)
+        << example.out;
 }
 
 // A plan with errors never reaches the port; command lines the tool cannot follow exit 2; an
@@ -232,6 +258,10 @@ TEST_F(ToolRunTest, BadPlansAndCommandLinesExitTwoAndAnInterruptedRunStillReport
     EXPECT_EQ(noList.status, 2);
     EXPECT_EQ(noList.err,
               "tovan-tool run: cannot read the command list " + m_files.path("none") + "\n");
+    const auto noReport = run("send FE 00\n", {"--port", "x", "--junit", m_files.path("no/r.xml")});
+    EXPECT_EQ(noReport.status, 2);
+    EXPECT_EQ(noReport.err, "tovan-tool run: cannot write " + m_files.path("no/r.xml") +
+                                ": No such file or directory\n");
     EXPECT_EQ(run("send FE 00\n", {"--port", "/dev/tovan-no-such-port"}).status, 1);
 
     const std::string port = simulator();

@@ -107,6 +107,8 @@ int runPlan(const RunOptions& options) {
     Interrupts interrupts;
     EventLoop loop;
     RunReport report(options);
+    if (!report.outputsWritable())
+        return EXIT_USAGE;
     PlanRunner* running = nullptr;
     const auto onFrame = [&](const std::vector<std::uint8_t>& frame, PlanPort::Time arrival) {
         // Whatever the frame decides runs at once: the next frame goes out from here.

@@ -14,6 +14,7 @@ struct RunOptions {
     ModuleFamily family = ModuleFamily::VX31;
     std::string commandsPath; // a command list for send-command; none: ""
     std::string junitPath;    // where the JUnit report goes; none: ""
+    std::string csvPath;      // where the results go as CSV; none: ""
     unsigned repeat = 1;      // the whole plan this many times
 };
 

@@ -3,6 +3,7 @@
 #include "core/frames/CHexCodec.h"
 #include "core/testplan/JUnitReport.h"
 #include "core/testplan/PlanRunner.h"
+#include "core/testplan/ResultsCsv.h"
 #include "core/testplan/RunSummary.h"
 #include "tools/tovan-tool/RunOptions.h"
 #include "tools/tovan-tool/TerminalText.h"
@@ -52,6 +53,19 @@ const char* endingText(RunEnding ending) {
     return "";
 }
 
+// False after printing why the file could not be written.
+bool writeFile(const std::string& path, const std::string& content) {
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    out.close();
+    if (out)
+        return true;
+    std::cerr << "tovan-tool run: cannot write " << path << ": "
+              << std::strerror(errno ? errno : EIO) << '\n';
+    return false;
+}
+
 } // namespace
 
 RunReport::RunReport(const RunOptions& options) : m_options(options) {
@@ -61,6 +75,20 @@ RunReport::RunReport(const RunOptions& options) : m_options(options) {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     m_timestamp = text;
+}
+
+bool RunReport::outputsWritable() const {
+    for (const std::string* path : {&m_options.junitPath, &m_options.csvPath}) {
+        if (path->empty())
+            continue;
+        errno = 0;
+        if (!std::ofstream(*path, std::ios::binary | std::ios::app)) {
+            std::cerr << "tovan-tool run: cannot write " << *path << ": "
+                      << std::strerror(errno ? errno : EIO) << '\n';
+            return false;
+        }
+    }
+    return true;
 }
 
 void RunReport::printNote(const std::string& note) const {
@@ -100,8 +128,11 @@ bool RunReport::finish(const PlanRunner& runner, RunEnding ending) const {
                   << ", median " << ms(s.medianMs) << ", p95 " << ms(s.p95Ms) << ", max "
                   << ms(s.maxMs) << '\n';
     std::cout.flush();
+    bool written = true;
+    if (!m_options.csvPath.empty())
+        written = writeFile(m_options.csvPath, resultsCsv(runner.results()));
     if (m_options.junitPath.empty())
-        return true;
+        return written;
     const double seconds =
         std::chrono::duration<double>(PlanRunner::Clock::now() - runner.startedAt()).count();
     const JUnitSuite suite{suiteName(m_options.planPath),
@@ -112,14 +143,7 @@ bool RunReport::finish(const PlanRunner& runner, RunEnding ending) const {
                             {"family", std::string(modelName(m_options.family))},
                             {"repeat", std::to_string(m_options.repeat)},
                             {"end", endingText(ending)}}};
-    std::ofstream out(m_options.junitPath, std::ios::binary | std::ios::trunc);
-    out << junitXml(suite, runner.results());
-    out.close();
-    if (out)
-        return true;
-    std::cerr << "tovan-tool run: cannot write " << m_options.junitPath << ": "
-              << std::strerror(errno) << '\n';
-    return false;
+    return writeFile(m_options.junitPath, junitXml(suite, runner.results())) && written;
 }
 
 } // namespace tovan::tool

@@ -22,6 +22,10 @@ class RunReport {
 public:
     explicit RunReport(const RunOptions& options);
 
+    // Tries the report files before anything runs, so that a run of an hour does not end in a
+    // report that cannot be written. False after printing why.
+    bool outputsWritable() const;
+
     void printNote(const std::string& note) const;
     void printResult(const StepResult& result) const;
     // Prints the summary and writes the JUnit report when one was asked for. False after

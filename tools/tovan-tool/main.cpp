@@ -110,7 +110,19 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
         "run", "Run a test plan on a port: send frames, check the answers and their times, "
                "print each step and a summary, write a JUnit report. Exit status 0 when every "
                "step passed, 1 when one failed (or the port failed), 2 for a bad plan or "
-               "command line. The plan format is in the README.");
+               "command line.\n"
+               "Plan text, one step a line, # starts a comment:\n"
+               "  send FRAME                    a frame as a command list stores it\n"
+               "  send-fields C1 C2 DATA        (vm77: CMD DATA) start, length, checksum added\n"
+               "  send-command \"Folder/Name\"    a command of the --commands list\n"
+               "  expect PATTERN within MS      the next frame received matches: hex bytes, ??\n"
+               "                                any byte, LEN and CS the frame's own length and\n"
+               "                                checksum, * any rest (last, or before CS)\n"
+               "  expect none within MS         no frame arrives\n"
+               "  wait MS\n"
+               "  repeat N {  ...  }            nested as deep as needed; } on a line of its own\n"
+               "  note TEXT\n"
+               "  stop-on-failure on|off        off at the start");
     RunOptions& options = line.run;
     run->add_option("PLAN", options.planPath, "the plan; \"-\": standard input")->required();
     run->add_option("--port", options.port.portName, "the port, as for monitor")->required();
@@ -123,6 +135,7 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
     run->add_option("--commands", options.commandsPath,
                     "a command list (.tcs) that send-command takes its commands from");
     run->add_option("--junit", options.junitPath, "write a JUnit XML report to FILE");
+    run->add_option("--csv", options.csvPath, "write the results as CSV to FILE");
     run->add_option("--repeat", options.repeat, "run the whole plan N times (default 1)")
         ->check(CLI::Range(1u, 1000000u));
 }
