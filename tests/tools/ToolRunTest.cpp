@@ -227,7 +227,8 @@ TEST_F(ToolRunTest, PlansFromATreeFolderAndTheShippedExampleRunAsDocumented) {
               std::string::npos);
     const JUnit report = readJUnit(m_files.read("report.xml"));
     ASSERT_EQ(report.names.size(), 3u);
-    EXPECT_EQ(report.names[0].rfind("1 Radio/Set channel 5 (line ", 0), 0u) << report.names[0];
+    EXPECT_EQ(report.names[0].rfind("1 Radio/Set channel 5: send FE 01 10 01 05 15 (line ", 0), 0u)
+        << report.names[0];
     EXPECT_EQ(report.failures, 0);
 
     const auto example =

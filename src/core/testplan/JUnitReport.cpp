@@ -112,12 +112,14 @@ const char* failureType(Failure failure) {
     return "failure";
 }
 
-// "07 Module/Reset (line 12, round 2/3)": numbered so that a CI server lists the cases in
+// "07 Module/Reset: send FE 00 01 00 01 (line 12, round 2/3)", the note before the step when
+// there is one: numbered so that a CI server lists the cases in
 // the order they ran and never takes two for one.
 std::string caseName(const StepResult& r, std::size_t width) {
     char number[24];
     std::snprintf(number, sizeof number, "%0*zu", static_cast<int>(width), r.number);
-    std::string name = std::string(number) + " " + (r.note.empty() ? r.step : r.note) + " (line " +
+    std::string name = std::string(number) + " " +
+                       (r.note.empty() ? r.step : r.note + ": " + r.step) + " (line " +
                        std::to_string(r.line);
     if (!r.iteration.empty())
         name += ", round " + r.iteration;
