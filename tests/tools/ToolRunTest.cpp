@@ -263,7 +263,13 @@ TEST_F(ToolRunTest, BadPlansAndCommandLinesExitTwoAndAnInterruptedRunStillReport
     EXPECT_EQ(noReport.status, 2);
     EXPECT_EQ(noReport.err, "tovan-tool run: cannot write " + m_files.path("no/r.xml") +
                                 ": No such file or directory\n");
-    EXPECT_EQ(run("send FE 00\n", {"--port", "/dev/tovan-no-such-port"}).status, 1);
+    // A run that cannot start leaves no earlier report behind.
+    m_files.write("old.xml", "<testsuites tests=\"1\" failures=\"0\"/>");
+    EXPECT_EQ(run("send FE 00\n",
+                  {"--port", "/dev/tovan-no-such-port", "--junit", m_files.path("old.xml")})
+                  .status,
+              1);
+    EXPECT_EQ(m_files.read("old.xml"), "");
 
     const std::string port = simulator();
     m_files.write("wait.plan", "send-fields 01 00\nexpect * within 500\nwait 60000\n");

@@ -94,6 +94,9 @@ RunEnding drive(PlanRunner& runner, EventLoop& loop, PlanPort& port, Interrupts&
 } // namespace
 
 int runPlan(const RunOptions& options) {
+    RunReport report(options);
+    if (!report.outputsWritable())
+        return EXIT_USAGE;
     MemoryCommandTree tree(std::string(modelName(options.family)));
     CommandStore store;
     if (!options.commandsPath.empty() && !loadCommands(options.commandsPath, tree, store))
@@ -106,9 +109,6 @@ int runPlan(const RunOptions& options) {
 
     Interrupts interrupts;
     EventLoop loop;
-    RunReport report(options);
-    if (!report.outputsWritable())
-        return EXIT_USAGE;
     PlanRunner* running = nullptr;
     const auto onFrame = [&](const std::vector<std::uint8_t>& frame, PlanPort::Time arrival) {
         // Whatever the frame decides runs at once: the next frame goes out from here.

@@ -82,7 +82,7 @@ bool RunReport::outputsWritable() const {
         if (path->empty())
             continue;
         errno = 0;
-        if (!std::ofstream(*path, std::ios::binary | std::ios::app)) {
+        if (!std::ofstream(*path, std::ios::binary | std::ios::trunc)) {
             std::cerr << "tovan-tool run: cannot write " << *path << ": "
                       << std::strerror(errno ? errno : EIO) << '\n';
             return false;

@@ -22,8 +22,9 @@ class RunReport {
 public:
     explicit RunReport(const RunOptions& options);
 
-    // Tries the report files before anything runs, so that a run of an hour does not end in a
-    // report that cannot be written. False after printing why.
+    // Empties the report files before anything runs: a run of an hour must not end in a
+    // report that cannot be written, and a run that cannot start must not leave the report
+    // of an earlier one behind for CI to read. False after printing why.
     bool outputsWritable() const;
 
     void printNote(const std::string& note) const;

@@ -57,8 +57,9 @@ std::optional<PlanRunner::Time> PlanRunner::nextDeadline() const {
 void PlanRunner::onFrame(const Bytes& frame, Time arrival) {
     if (m_phase == Phase::Idle || m_phase == Phase::Finished)
         return;
-    // An answer to something before the frame sent last: no step waits for it any more.
-    if (m_lastSend && arrival < *m_lastSend)
+    // An answer to something before the frame sent last (or from before the run): no step
+    // waits for it any more.
+    if (arrival < m_lastSend.value_or(m_started))
         return;
     if (m_queue.size() >= MAX_QUEUED)
         return;
@@ -196,7 +197,7 @@ void PlanRunner::judge(const Received& received) {
     const Time opened = m_until - m_step->time;
     StepResult result = begin();
     result.received = received.frame;
-    result.latencyMs = msBetween(m_lastSend.value_or(opened), received.arrival);
+    result.latencyMs = msBetween(m_lastSend.value_or(m_started), received.arrival);
     std::string why;
     if (received.arrival > m_until) {
         result.failure = Failure::Late;
@@ -214,13 +215,12 @@ void PlanRunner::judge(const Received& received) {
 // Silence holds until the window has ended and every frame that arrived within it has had
 // time to be handed over; the first such frame breaks it.
 void PlanRunner::judgeSilence(Time now) {
-    const Time opened = m_until - m_step->time;
     if (!m_queue.empty() && m_queue.front().arrival <= m_until) {
         const Received received = std::move(m_queue.front());
         m_queue.pop_front();
         StepResult result = begin();
         result.received = received.frame;
-        result.latencyMs = msBetween(m_lastSend.value_or(opened), received.arrival);
+        result.latencyMs = msBetween(m_lastSend.value_or(m_started), received.arrival);
         result.failure = Failure::NotSilent;
         result.reason = "expected silence, but a frame arrived after " + msText(*result.latencyMs);
         finishResult(std::move(result), std::max(m_at, received.arrival));

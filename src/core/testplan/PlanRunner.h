@@ -14,7 +14,8 @@
 
 namespace tovan {
 
-// What a running plan asks of whoever drives it.
+// What a running plan asks of whoever drives it. The hooks are called from inside the
+// runner's own calls and must not call back into it.
 struct RunnerHooks {
     // Puts a frame on the line; returns an empty text when it went out, otherwise why not.
     std::function<std::string(const std::vector<std::uint8_t>& frame)> send;

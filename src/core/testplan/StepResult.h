@@ -31,7 +31,7 @@ struct StepResult {
     std::string expected; // the pattern, "none" for silence; empty for a send alone
     std::chrono::milliseconds within{0};
     std::optional<std::vector<std::uint8_t>> received;
-    std::optional<double> latencyMs; // from the frame sent last to the frame received
+    std::optional<double> latencyMs; // from the frame sent last (or the run's start) to the frame
     double startMs = 0;              // since the run began
     double durationMs = 0;           // from the send (or the expect's start) to the decision
     bool passed = false;
