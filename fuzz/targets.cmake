@@ -9,6 +9,7 @@ set(TOVAN_FUZZ_TARGETS
     composer
     traffic_text
     wmbus_records
+    test_plan
 )
 set(TOVAN_FUZZ_RUNS_command_list 10000)
 set(TOVAN_FUZZ_MAX_LEN_command_list 4096)
@@ -26,3 +27,5 @@ set(TOVAN_FUZZ_RUNS_traffic_text 2000)
 set(TOVAN_FUZZ_MAX_LEN_traffic_text 4096)
 set(TOVAN_FUZZ_RUNS_wmbus_records 3000)
 set(TOVAN_FUZZ_MAX_LEN_wmbus_records 300)
+set(TOVAN_FUZZ_RUNS_test_plan 20000)
+set(TOVAN_FUZZ_MAX_LEN_test_plan 2048)

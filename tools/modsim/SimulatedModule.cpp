@@ -120,9 +120,11 @@ void SimulatedModule::answer(const Bytes& frame, Clock::time_point now) {
         return;
     }
     if (m_options.rules) {
-        if (const std::vector<Bytes>* replies = m_options.rules->find(frame)) {
-            for (const Bytes& reply : *replies)
-                m_faults.plan(reply, true, false, now, m_output);
+        if (const ReplyRule* rule = m_options.rules->find(frame)) {
+            if (++m_timesReceived[frame] % rule->every != 0)
+                return;
+            for (const Reply& reply : rule->replies)
+                m_faults.plan(reply.frame, true, false, now + reply.delay, m_output);
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include "tools/modsim/FaultInjector.h"
 #include "tools/modsim/ReplyRules.h"
 
+#include <map>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -72,6 +73,7 @@ private:
     std::size_t m_telegramIndex = 0;
     std::mt19937 m_random;
     long m_framesReceived = 0;
+    std::map<Bytes, unsigned long> m_timesReceived; // of frames whose rule answers every Nth time
 
     Bytes m_flood;
     std::size_t m_floodWritten = 0;

@@ -42,8 +42,10 @@ void addOptions(CLI::App& app, Options& options) {
         ->check(CLI::Range(0, 3600000))
         ->capture_default_str();
     app.add_option("--rules", options.rulesFile,
-                   "reply rules, one a line: <frame hex> -> <reply hex> [; <reply hex>...]; "
-                   "nothing after the arrow: silence")
+                   "reply rules, one a line: <frame hex> -> [every N] [<ms>ms] <reply hex> "
+                   "[; [<ms>ms] <reply hex>...]; a reply goes out <ms> after the frame arrived; "
+                   "every N: only the Nth, 2Nth, ... time that frame arrives; nothing after the "
+                   "arrow: silence")
         ->check(CLI::ExistingFile);
     app.add_option("--bad-checksum", module.faults.badChecksum,
                    "P % of replies with a wrong checksum")

@@ -11,6 +11,7 @@ constexpr int EXIT_USAGE = 2;
 
 struct MonitorOptions;
 struct MetersOptions;
+struct RunOptions;
 
 struct DecodeOptions {
     std::vector<std::string> files;
@@ -26,5 +27,6 @@ int runCheck(const std::string& file);
 int runMonitor(const MonitorOptions& options);
 int runPorts();
 int runMeters(const MetersOptions& options);
+int runPlan(const RunOptions& options);
 
 } // namespace tovan::tool

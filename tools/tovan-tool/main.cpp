@@ -2,6 +2,7 @@
 // window, on the command line.
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/MonitorOptions.h"
+#include "tools/tovan-tool/RunOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -25,6 +26,8 @@ struct CommandLine {
     MetersOptions meters;
     std::string metersPort;
     unsigned metersSeconds = 0;
+    RunOptions run;
+    std::string runFamily;
 };
 
 void addFileCommands(CLI::App& app, CommandLine& line) {
@@ -120,6 +123,41 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
     meters->add_flag("--csv", line.meters.csv, "print the table as CSV");
 }
 
+void addRunCommand(CLI::App& app, CommandLine& line) {
+    CLI::App* run = app.add_subcommand(
+        "run", "Run a test plan on a port: send frames, check the answers and their times, "
+               "print each step and a summary, write a JUnit report. Exit status 0 when every "
+               "step passed, 1 when one failed (or the port failed), 2 for a bad plan or "
+               "command line.\n"
+               "Plan text, one step a line, # starts a comment:\n"
+               "  send FRAME                    a frame as a command list stores it\n"
+               "  send-fields C1 C2 DATA        (vm77: CMD DATA) start, length, checksum added\n"
+               "  send-command \"Folder/Name\"    a command of the --commands list\n"
+               "  expect PATTERN within MS      the next frame received matches: hex bytes, ??\n"
+               "                                any byte, LEN and CS the frame's own length and\n"
+               "                                checksum, * any rest (last, or before CS)\n"
+               "  expect none within MS         no frame arrives\n"
+               "  wait MS\n"
+               "  repeat N {  ...  }            nested as deep as needed; } on a line of its own\n"
+               "  note TEXT\n"
+               "  stop-on-failure on|off        off at the start");
+    RunOptions& options = line.run;
+    run->add_option("PLAN", options.planPath, "the plan; \"-\": standard input")->required();
+    run->add_option("--port", options.port.portName, "the port, as for monitor")->required();
+    run->add_option("--family", line.runFamily, "module family: vx31 or vm77 (any case)")
+        ->required()
+        ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
+    run->add_option("--baud", options.port.dcb.BaudRate,
+                    "line speed (default 115200 for vx31, 9600 for vm77)")
+        ->check(CLI::Range(1u, 4000000000u));
+    run->add_option("--commands", options.commandsPath,
+                    "a command list (.tcs) that send-command takes its commands from");
+    run->add_option("--junit", options.junitPath, "write a JUnit XML report to FILE");
+    run->add_option("--csv", options.csvPath, "write the results as CSV to FILE");
+    run->add_option("--repeat", options.repeat, "run the whole plan N times (default 1)")
+        ->check(CLI::Range(1u, 1000000u));
+}
+
 bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
     MetersOptions& options = line.meters;
     options.live = !line.metersPort.empty();
@@ -197,6 +235,7 @@ int main(int argc, char** argv) {
     addFileCommands(app, line);
     addMonitorCommand(app, line);
     addMetersCommand(app, line);
+    addRunCommand(app, line);
     if (argc < 2) {
         std::cerr << app.help();
         return EXIT_USAGE;
@@ -221,6 +260,13 @@ int main(int argc, char** argv) {
         return runCheck(line.listFile);
     if (command == "ports")
         return runPorts();
+    if (command == "run") {
+        RunOptions& run = line.run;
+        run.family = line.runFamily == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
+        if (run.port.dcb.BaudRate == 0)
+            run.port.dcb.BaudRate = PortSettings::forFamily(run.family).dcb.BaudRate;
+        return runPlan(run);
+    }
     if (command == "meters")
         return completeMetersOptions(*app.get_subcommand("meters"), line) ? runMeters(line.meters)
                                                                           : EXIT_USAGE;
