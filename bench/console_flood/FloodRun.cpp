@@ -44,6 +44,9 @@ public:
     }
     QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
     int chooseFromList(QWidget*, const QString&, const QStringList&) override { return -1; }
+    QString askText(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     bool printDialog(QWidget*, QPrinter&) override { return false; }
     bool pageSetupDialog(QWidget*, QPrinter&) override { return false; }
 

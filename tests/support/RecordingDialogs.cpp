@@ -48,6 +48,16 @@ int RecordingDialogs::chooseFromList(QWidget*, const QString& caption, const QSt
     return choice;
 }
 
+QString RecordingDialogs::askText(QWidget*, const QString& caption, const QString& label,
+                                  const QString&) {
+    textsAsked << caption + ": " + label;
+    if (typedTexts.empty())
+        return {};
+    const QString typed = typedTexts.front();
+    typedTexts.pop_front();
+    return typed;
+}
+
 bool RecordingDialogs::printDialog(QWidget*, QPrinter& printer) {
     ++printDialogs;
     if (printToPdf.isEmpty())

@@ -31,6 +31,8 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     int chooseFromList(QWidget* parent, const QString& caption,
                        const QStringList& entries) override;
+    QString askText(QWidget* parent, const QString& caption, const QString& label,
+                    const QString& text) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     bool pageSetupDialog(QWidget* parent, QPrinter& printer) override;
 
@@ -39,6 +41,8 @@ public:
     std::deque<Answer> answers;
     std::deque<QString> fileNames;
     std::deque<int> listChoices; // none left: the first entry
+    std::deque<QString> typedTexts; // none left: the dialog is cancelled
+    QStringList textsAsked;         // caption: label
     // What the print dialog does: when set, prints into this PDF file; else it is cancelled.
     QString printToPdf;
 

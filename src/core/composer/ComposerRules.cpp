@@ -1,5 +1,7 @@
 #include "core/composer/ComposerRules.h"
 
+#include <cctype>
+
 #include "core/frames/CHexCodec.h"
 
 #include <climits>
@@ -72,6 +74,14 @@ std::string_view mid(std::string_view text, std::size_t pos, std::size_t count) 
     if (pos >= text.size())
         return {};
     return text.substr(pos, count);
+}
+
+int hexDigitCount(std::string_view text) {
+    int digits = 0;
+    for (const char c : text)
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            ++digits;
+    return digits;
 }
 
 } // namespace tovan::composer

@@ -18,6 +18,9 @@ std::optional<Notice> checkFieldLimits(ModuleFamily family, const Fields& fields
 // structural test of a field at Save.
 bool hasThreeInARow(std::string_view text);
 
+// The hex digits of a field's text (spaces and anything else not counted).
+int hexDigitCount(std::string_view text);
+
 // True when the whole text yields no more bytes than the frame area holds.
 bool fitsFrameArea(std::string_view frameText);
 

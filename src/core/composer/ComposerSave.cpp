@@ -21,6 +21,18 @@ SaveOutcome refuse(Notice notice) {
     return outcome;
 }
 
+// A field with an odd number of digits would have its last digit paired with the next
+// field's first one: the frame would differ from what the fields show.
+std::optional<Notice> checkDigitPairs(ModuleFamily family, const Fields& fields) {
+    for (const Field field : {Field::Command, Field::Data}) {
+        const std::string& text = field == Field::Command ? fields.command : fields.data;
+        const int digits = hexDigitCount(text);
+        if (digits % 2 != 0)
+            return Notice{MessageId::OddDigits, field, digits, family == ModuleFamily::VM77};
+    }
+    return std::nullopt;
+}
+
 // Checks the fields as they were read; nothing is built when one is refused.
 std::optional<Notice> checkStructure(ModuleFamily family, const Fields& fields) {
     if (auto overLimit = checkFieldLimits(family, fields))
@@ -31,7 +43,7 @@ std::optional<Notice> checkStructure(ModuleFamily family, const Fields& fields) 
         return Notice{family == ModuleFamily::VX31 ? MessageId::CorruptDataVx31
                                                    : MessageId::CorruptDataVm77,
                       Field::Data};
-    return std::nullopt;
+    return checkDigitPairs(family, fields);
 }
 
 SaveOutcome finish(Fields fields, std::string frameText) {
@@ -46,6 +58,8 @@ SaveOutcome finish(Fields fields, std::string frameText) {
 SaveOutcome saveVm77Raw(Fields fields) {
     if (auto overLimit = checkFieldLimits(ModuleFamily::VM77, fields))
         return refuse(*overLimit);
+    if (auto odd = checkDigitPairs(ModuleFamily::VM77, fields))
+        return refuse(*odd);
     const int n = CHexCodec::HexByteCount(fields.data);
     fields.preamble.clear();
     fields.checksum.clear();
@@ -89,8 +103,8 @@ SaveOutcome saveVm77(const Fields& input) {
     if (n != 0)
         frameText += fields.data + " ";
 
-    // Converted as a whole: an odd digit count in Cmd shifts the pairing of what follows. A
-    // text too long for the area is cut here, and finish() refuses the frame.
+    // Converted as a whole (every field holds whole bytes by now). A text too long for the
+    // area is cut here, and finish() refuses the frame.
     std::array<std::uint8_t, FRAME_AREA_BYTES> area{};
     const CHexCodec codec;
     const int count = codec.HexToBytes(frameText, area.data(), area.size());

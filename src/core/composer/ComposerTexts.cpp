@@ -2,6 +2,16 @@
 
 namespace tovan::composer {
 
+namespace {
+
+std::string fieldName(const Notice& notice) {
+    if (notice.field == Field::Data)
+        return "Data";
+    return notice.secondFamily ? "Cmd" : "Command";
+}
+
+} // namespace
+
 std::string noticeText(const Notice& notice) {
     switch (notice.id) {
     case MessageId::CorruptCommand:
@@ -20,6 +30,12 @@ std::string noticeText(const Notice& notice) {
         return "Please enter no more than " + std::to_string(notice.limit) + " characters.";
     case MessageId::FrameTooLong:
         return "Frame too long. Please check the data!";
+    case MessageId::OddDigits:
+        return "The " + fieldName(notice) + " field holds " + std::to_string(notice.limit) +
+               " hex digits, an odd number. Every byte needs two digits: please check the " +
+               fieldName(notice) + " field.";
+    case MessageId::NothingToSend:
+        return "Nothing to send. Please enter the command first.";
     }
     return {};
 }
@@ -27,14 +43,22 @@ std::string noticeText(const Notice& notice) {
 const char* noticeCaption(MessageId id) {
     switch (id) {
     case MessageId::CorruptCommand:
+    case MessageId::NothingToSend:
         return "Error in CMD";
     case MessageId::CorruptDataVx31:
     case MessageId::CorruptDataVm77:
     case MessageId::FrameTooLong:
+    case MessageId::OddDigits:
         return "Error in data";
     default:
         return nullptr;
     }
+}
+
+const char* noticeCaption(const Notice& notice) {
+    if (notice.id == MessageId::OddDigits && notice.field == Field::Command)
+        return "Error in CMD";
+    return noticeCaption(notice.id);
 }
 
 bool noticeIsError(MessageId id) {

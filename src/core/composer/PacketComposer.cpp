@@ -10,6 +10,17 @@ namespace tovan::composer {
 
 PacketComposer::PacketComposer(ModuleFamily family) : m_family(family) {
     m_fields.preamble = family == ModuleFamily::VX31 ? "FE" : "FF";
+    // A frame can be composed and sent before any command exists; Save then makes one.
+    m_controls.save = true;
+    m_controls.inputsWritable = true;
+}
+
+void PacketComposer::setPortOpen(bool open) {
+    m_portOpen = open;
+    if (m_periodicActive)
+        return;
+    m_controls.transmit = open;
+    m_controls.activate = open;
 }
 
 void PacketComposer::send(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) {
@@ -23,12 +34,29 @@ std::optional<Notice> PacketComposer::save() {
         return outcome.refusal;
     m_fields = std::move(outcome.fields);
     m_frameText = std::move(outcome.frameText);
+    m_edited = false;
     send(CD_SAVE_COMMAND, reinterpret_cast<const std::uint8_t*>(m_frameText.data()),
          m_frameText.size());
     return std::nullopt;
 }
 
+std::optional<Notice> PacketComposer::buildFromFields() {
+    if (!m_edited && !m_frameText.empty())
+        return std::nullopt;
+    if (m_fields.command.empty() && (m_family == ModuleFamily::VX31 || m_fields.data.empty()))
+        return Notice{MessageId::NothingToSend, Field::Command};
+    SaveOutcome outcome = saveFrame(m_family, m_fields);
+    if (outcome.refusal)
+        return outcome.refusal;
+    m_fields = std::move(outcome.fields);
+    m_frameText = std::move(outcome.frameText);
+    m_edited = false;
+    return std::nullopt;
+}
+
 std::optional<Notice> PacketComposer::transmit() {
+    if (auto refusal = buildFromFields())
+        return refusal;
     if (!fitsFrameArea(m_frameText))
         return Notice{MessageId::FrameTooLong};
     const int count = m_codec.HexToBytes(m_frameText, m_buffer.data(), m_buffer.size());
@@ -57,7 +85,11 @@ PacketComposer::PeriodicSwitch PacketComposer::togglePeriodic() {
         result.refusal = period.refusal;
         return result;
     }
-    // Every tick would be refused; better to say so once than to start.
+    // Every tick sends the frame the fields show; one that cannot be built is told now.
+    if (auto refusal = buildFromFields()) {
+        result.refusal = refusal;
+        return result;
+    }
     if (!fitsFrameArea(m_frameText)) {
         result.refusal = Notice{MessageId::FrameTooLong};
         return result;
@@ -72,17 +104,17 @@ PacketComposer::PeriodicSwitch PacketComposer::togglePeriodic() {
     return result;
 }
 
+// A folder (an empty text) leaves the fields as they are and keeps the form working: what is
+// composed there can be sent, and Save makes it a command of the folder.
 bool PacketComposer::load(std::string_view text) {
     if (m_periodicActive)
         return false;
-    if (loadFrame(m_family, text, m_fields, m_frameText)) {
-        m_controls.save = true;
-        m_controls.transmit = m_portOpen;
-        m_controls.activate = m_portOpen;
-        m_controls.inputsWritable = true;
-    } else {
-        m_controls = ControlStates{};
-    }
+    if (loadFrame(m_family, text, m_fields, m_frameText))
+        m_edited = false;
+    m_controls.save = true;
+    m_controls.transmit = m_portOpen;
+    m_controls.activate = m_portOpen;
+    m_controls.inputsWritable = true;
     return true;
 }
 
@@ -94,6 +126,7 @@ InputCheckResult PacketComposer::checkTyped(Field field, int caret) {
     InputCheckResult result =
         checkTypedInput(text, caret, kind, static_cast<std::size_t>(fieldLimit(m_family, field)));
     text = result.text;
+    m_edited = true;
     return result;
 }
 

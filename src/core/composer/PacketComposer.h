@@ -35,15 +35,21 @@ public:
 
     // The console that receives the notifications (not owned); none: nothing is sent.
     void setTarget(OwnerEndpoint* target) { m_target = target; }
-    // Takes effect with the next load, which the console asks the tree for.
-    void setPortOpen(bool open) { m_portOpen = open; }
+    // Transmit and Activate follow the port at once (there may be no command to load).
+    void setPortOpen(bool open);
 
     // Builds Length, Checksum and the frame text and sends the frame text to be stored.
     std::optional<Notice> save();
 
-    // Sends the bytes of the frame text as the last Save or load left it, whatever the fields
-    // show now. A frame text of more bytes than the frame area is refused, never cut.
+    // Sends exactly the frame the fields show. When they were edited since the last Save or
+    // load, the frame is built from them as Save builds it (Length and Checksum filled in) but
+    // not stored; a frame that cannot be built sends nothing, and the notice says why. A
+    // frame text of more bytes than the frame area is refused, never cut.
     std::optional<Notice> transmit();
+    // Whether the fields were changed since the frame text was last built or loaded.
+    bool edited() const { return m_edited; }
+    // The form tells of a change it made to a field outside the typing checks.
+    void markEdited() { m_edited = true; }
 
     // Activate or Deactivate. Starting reads the period; `startMs` is set when the timer is to
     // be started, `stop` when it is to be stopped.
@@ -66,6 +72,9 @@ public:
 
 private:
     void send(std::uint32_t code, const std::uint8_t* bytes, std::size_t length);
+    // The frame text made from the fields as Save makes it, when they were edited or no frame
+    // text exists yet.
+    std::optional<Notice> buildFromFields();
 
     ModuleFamily m_family;
     Fields m_fields;
@@ -73,6 +82,7 @@ private:
     ControlStates m_controls;
     bool m_periodicActive = false;
     bool m_portOpen = false;
+    bool m_edited = false;
     CHexCodec m_codec;
     OwnerEndpoint* m_target = nullptr;
     std::array<std::uint8_t, FRAME_AREA_BYTES> m_buffer{};

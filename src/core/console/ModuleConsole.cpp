@@ -69,8 +69,11 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
             m_host.panes.loadFrameText(textOf(bytes, length));
         break;
     case CD_SEND_SELECTED:
-        if (!m_state.periodicActive)
+        // The composer shows the command first, so what goes out is what the screen shows.
+        if (!m_state.periodicActive) {
+            m_host.panes.resendSelection();
             m_port.send(bytes, length, arrival);
+        }
         break;
     case CD_SAVE_COMMAND: {
         const std::string_view text = textOf(bytes, length);

@@ -6,6 +6,7 @@
 #include "gui/shared/DialogService.h"
 #include "gui/shared/DialogUnits.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +138,7 @@ void CPacketViewDlg::SetTargetWindow(OwnerEndpoint* target) {
 
 void CPacketViewDlg::SetPortOpen(bool open) {
     m_composer.setPortOpen(open);
+    applyControlStates();
 }
 
 void CPacketViewDlg::LoadFrameText(std::string_view text) {
@@ -213,9 +215,15 @@ void CPacketViewDlg::onSave() {
     showFields();
 }
 
+// What goes out is what the fields show: edited fields are built into a frame first (and
+// shown with their Length and Checksum), though only Save stores it.
 void CPacketViewDlg::onTransmit() {
-    if (auto refusal = m_composer.transmit())
+    readForm();
+    if (auto refusal = m_composer.transmit()) {
         showNotice(*refusal);
+        return;
+    }
+    showFields();
 }
 
 void CPacketViewDlg::onTick() {
@@ -242,6 +250,7 @@ void CPacketViewDlg::onActivate() {
 }
 
 void CPacketViewDlg::onTyped(Field field) {
+    markField(edit(field), false);
     readForm();
     QLineEdit* line = edit(field);
     const composer::InputCheckResult result = m_composer.checkTyped(field, line->cursorPosition());
@@ -255,6 +264,10 @@ void CPacketViewDlg::onTyped(Field field) {
 
 void CPacketViewDlg::readForm() {
     composer::Fields& fields = m_composer.fields();
+    // A field changed without typing (pasted, set by another part) counts as edited too.
+    if (toText(edit(Field::Command)->text()) != fields.command ||
+        toText(edit(Field::Data)->text()) != fields.data)
+        m_composer.markEdited();
     fields.preamble = toText(edit(Field::Preamble)->text());
     fields.command = toText(edit(Field::Command)->text());
     fields.length = toText(edit(Field::Length)->text());
@@ -290,16 +303,30 @@ void CPacketViewDlg::applyControlStates() {
 }
 
 void CPacketViewDlg::showNotice(const composer::Notice& notice) {
-    const char* caption = composer::noticeCaption(notice.id);
+    const char* caption = composer::noticeCaption(notice);
     dialogs().messageBox(this, fromText(composer::noticeText(notice)),
                          QString::fromLatin1(caption ? caption : texts::APP_TITLE),
                          composer::noticeIsError(notice.id) ? DialogService::Icon::Error
                                                             : DialogService::Icon::Warning,
                          DialogService::Buttons::Ok);
-    if (notice.id == composer::MessageId::FieldTooLong && edit(notice.field)) {
-        edit(notice.field)->setFocus();
-        edit(notice.field)->selectAll();
+    // The field at fault is marked until it is typed in again, and has the focus.
+    if (notice.field != Field::None && edit(notice.field) &&
+        notice.id != composer::MessageId::InvalidCharacter) {
+        QLineEdit* field = edit(notice.field);
+        markField(field, true);
+        field->setFocus();
+        field->selectAll();
     }
+}
+
+void CPacketViewDlg::markField(QLineEdit* field, bool atFault) {
+    if (!field || field->property("atFault").toBool() == atFault)
+        return;
+    field->setProperty("atFault", atFault);
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, atFault ? QColor(0xFF, 0xD8, 0xD8)
+                                             : QApplication::palette(field).color(QPalette::Base));
+    field->setPalette(palette);
 }
 
 } // namespace tovan

@@ -74,6 +74,8 @@ private:
     void showFields();
     void applyControlStates();
     void showNotice(const composer::Notice& notice);
+    // A field a refusal named gets a red background until it is typed in.
+    static void markField(QLineEdit* field, bool atFault);
 
     ComposerFormLayout m_layout;
     composer::PacketComposer m_composer;

@@ -33,6 +33,10 @@ public:
     virtual int chooseFromList(QWidget* parent, const QString& caption,
                                const QStringList& entries) = 0;
 
+    // A line of text to type (a name): the text given, or a null QString when cancelled.
+    virtual QString askText(QWidget* parent, const QString& caption, const QString& label,
+                            const QString& text) = 0;
+
     // The print dialog and the page setup dialog over `printer`; false when cancelled.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
     virtual bool pageSetupDialog(QWidget* parent, QPrinter& printer) = 0;

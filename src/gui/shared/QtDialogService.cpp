@@ -1,6 +1,8 @@
 #include "gui/shared/QtDialogService.h"
 
 #include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -82,6 +84,14 @@ QString QtDialogService::openFileName(QWidget* parent, const QString& caption,
 }
 
 // The "New" dialog: a list of the document kinds, the first one selected, OK and Cancel.
+QString QtDialogService::askText(QWidget* parent, const QString& caption, const QString& label,
+                                 const QString& text) {
+    bool accepted = false;
+    const QString typed =
+        QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &accepted);
+    return accepted ? (typed.isNull() ? QString("") : typed) : QString();
+}
+
 int QtDialogService::chooseFromList(QWidget* parent, const QString& caption,
                                     const QStringList& entries) {
     QDialog dialog(parent);

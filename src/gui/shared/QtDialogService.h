@@ -12,6 +12,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString askText(QWidget* parent, const QString& caption, const QString& label,
+                    const QString& text) override;
     int chooseFromList(QWidget* parent, const QString& caption,
                        const QStringList& entries) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;

@@ -64,10 +64,13 @@ void CControlTreeView::setRootItem(const QString& label) {
     m_store.appendEntry(0, 0, nullptr);
 }
 
+// A folder, the root or nothing selected: the composer's frame becomes a new command.
 void CControlTreeView::setSelectedData(std::uint32_t length, const std::uint8_t* data) {
     QTreeWidgetItem* item = selectedItem();
-    if (!item)
+    if (!item || m_store.entryLength(itemId(item)) == 0) {
+        m_commands.saveAsNewCommand(length, data);
         return;
+    }
     m_store.setEntryData(itemId(item), length, data);
     setModified(true);
 }

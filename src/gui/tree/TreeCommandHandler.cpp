@@ -201,6 +201,17 @@ void TreeCommandHandler::newCommand() {
         m_view.editItem(item);
 }
 
+bool TreeCommandHandler::saveAsNewCommand(std::uint32_t length, const std::uint8_t* data) {
+    const QString name = dialogs().askText(&m_view, QStringLiteral("Save command"),
+                                           QStringLiteral("Name of the new command:"),
+                                           NEW_COMMAND_LABEL);
+    if (name.isNull())
+        return false;
+    // Labels are kept as the file keeps them: Latin-1, at most 48 characters.
+    const QString label = QString::fromLatin1(name.toLatin1()).left(static_cast<qsizetype>(LABEL_LIMIT));
+    return createItem(label, IMAGE_COMMAND, IMAGE_COMMAND, length, data) != nullptr;
+}
+
 void TreeCommandHandler::newFolder() {
     if (QTreeWidgetItem* item =
             createItem(NEW_FOLDER_LABEL, IMAGE_FOLDER, IMAGE_OPEN_FOLDER, 0, nullptr))

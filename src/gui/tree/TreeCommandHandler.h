@@ -41,6 +41,9 @@ public:
     void showContextMenu(QContextMenuEvent* event);
     // The keys that run a command (Delete removes); returns whether the key was taken.
     bool keyPress(QKeyEvent* event);
+    // Save with no command selected: asks for a name and makes a command of `data` in the
+    // selected folder (or the root). False when the user cancelled.
+    bool saveAsNewCommand(std::uint32_t length, const std::uint8_t* data);
 
 private:
     // What Copy command took, kept apart from the item so that a paste never depends on it.

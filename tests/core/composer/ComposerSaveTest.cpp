@@ -93,15 +93,22 @@ TEST(SaveVm77, ChecksCmdThenDataButNotTheRawForm) {
     EXPECT_EQ(noticeText(*out.refusal), "Corrupt data. Please check the data!");
     EXPECT_STREQ(noticeCaption(out.refusal->id), "Error in data");
 
-    Fields f = vm77("", "111");
+    Fields f = vm77("", "1111");
     EXPECT_FALSE(saveVm77(f).refusal);
-    EXPECT_EQ(saveVm77(f).frameText, "@01 111");
+    EXPECT_EQ(saveVm77(f).frameText, "@02 1111");
 }
 
-TEST(SaveVm77, UnpairedDataDigitIsLeftOutOfTheFrame) {
-    // No complete data byte: the data text is not appended, the pairing stays intact.
-    const SaveOutcome out = saveVm77(vm77("01", "5"));
-    EXPECT_EQ(out.frameText, "FF 01 00 FE");
+// A digit without its pair would be joined to the next field's first digit (or dropped): the
+// stored frame would not be what the fields show, so the field is named instead.
+TEST(SaveVm77, AnUnpairedDigitIsRefusedNotMovedOrDropped) {
+    for (const Fields& fields : {vm77("01", "5"), vm77("", "AB C"), vm77("1", "22")}) {
+        const SaveOutcome out = saveVm77(fields);
+        ASSERT_TRUE(out.refusal);
+        EXPECT_EQ(out.refusal->id, MessageId::OddDigits);
+        EXPECT_EQ(out.refusal->field, fields.command.size() == 1 ? Field::Command : Field::Data);
+        EXPECT_STREQ(noticeCaption(*out.refusal),
+                     fields.command.size() == 1 ? "Error in CMD" : "Error in data");
+    }
 }
 
 TEST(Save, FieldOverItsLimitIsRefusedWithTheLimit) {

@@ -66,18 +66,43 @@ TEST_F(ComposerTest, RefusedSaveChangesNothingAndSendsNothing) {
     EXPECT_TRUE(console.messages(CD_SAVE_COMMAND).empty());
 }
 
-TEST_F(ComposerTest, TransmitSendsTheLastSavedOrLoadedFrameNotTheFields) {
+// What goes out is what the fields show: edited fields are built as Save builds them (Length
+// and Checksum shown) but not stored; a field with an odd digit count, or nothing to send,
+// sends nothing and names the field.
+TEST_F(ComposerTest, TransmitSendsWhatTheFieldsShowWithoutStoringIt) {
     vx31.load("FE 02 00 01 11 22 30");
-    vx31.fields().data = "33 44"; // edited, not saved
+    vx31.fields().data = "33 44";
+    vx31.markEdited();
     ASSERT_FALSE(vx31.transmit());
     EXPECT_EQ(console.messages(CD_SEND_FRAME).at(0).bytes,
-              bytes({0xFE, 0x02, 0x00, 0x01, 0x11, 0x22, 0x30}));
+              bytes({0xFE, 0x02, 0x00, 0x01, 0x33, 0x44, 0x74}));
+    EXPECT_EQ(vx31.fields().checksum, "74");
+    EXPECT_TRUE(console.messages(CD_SAVE_COMMAND).empty()) << "only Save stores";
 
-    // An empty frame text sends a message without bytes.
+    vm77.fields().command = "01";
+    vm77.fields().data = "11 22";
+    vm77.markEdited();
+    ASSERT_FALSE(vm77.transmit());
+    EXPECT_EQ(console.messages(CD_SEND_FRAME).at(1).bytes,
+              bytes({0xFF, 0x01, 0x02, 0x11, 0x22, 0xCF}));
+
+    vx31.fields().command = "A";
+    vx31.fields().data = "AB C";
+    vx31.markEdited();
+    const auto odd = vx31.transmit();
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(odd->id, MessageId::OddDigits);
+    EXPECT_EQ(odd->field, Field::Command);
+    EXPECT_EQ(noticeText(*odd), "The Command field holds 1 hex digits, an odd number. Every byte "
+                                "needs two digits: please check the Command field.");
+    EXPECT_TRUE(vx31.save());
+
     PacketComposer fresh(ModuleFamily::VX31);
     fresh.setTarget(&console);
-    ASSERT_FALSE(fresh.transmit());
-    EXPECT_TRUE(console.messages(CD_SEND_FRAME).at(1).bytes.empty());
+    const auto nothing = fresh.transmit();
+    ASSERT_TRUE(nothing);
+    EXPECT_EQ(nothing->id, MessageId::NothingToSend);
+    EXPECT_EQ(console.messages(CD_SEND_FRAME).size(), 2u);
 }
 
 TEST_F(ComposerTest, TransmitRefusesAFrameBeyondTheAreaInsteadOfCuttingIt) {

@@ -125,8 +125,10 @@ TEST_F(Vx31Form, ButtonsFollowTheStateTable) {
     auto* save = child<QPushButton>(form, "1012");
     auto* transmit = child<QPushButton>(form, "1013");
     auto* activate = child<QPushButton>(form, "1014");
-    EXPECT_FALSE(save->isEnabled());
-    EXPECT_TRUE(data->isReadOnly());
+    // Before any command: the form composes (Save makes a command); Transmit waits for a port.
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_FALSE(transmit->isEnabled());
+    EXPECT_FALSE(data->isReadOnly());
 
     load("FE 02 00 01 11 22 30");
     EXPECT_TRUE(save->isEnabled());
@@ -138,21 +140,24 @@ TEST_F(Vx31Form, ButtonsFollowTheStateTable) {
     EXPECT_TRUE(transmit->isEnabled());
     EXPECT_TRUE(activate->isEnabled());
 
-    // Transmit sends the loaded frame, not the edited fields.
+    // Transmit sends what the fields show, with Length and Checksum shown for it.
     data->setText("33 44");
     QTest::mouseClick(transmit, Qt::LeftButton);
     ASSERT_EQ(console.messages(CD_SEND_FRAME).size(), 1u);
-    EXPECT_EQ(console.messages(CD_SEND_FRAME)[0].bytes.size(), 7u);
+    EXPECT_EQ(console.messages(CD_SEND_FRAME)[0].bytes,
+              (std::vector<std::uint8_t>{0xFE, 0x02, 0x00, 0x01, 0x33, 0x44, 0x74}));
+    EXPECT_EQ(child(form, "1009")->text(), "74");
+    EXPECT_TRUE(console.messages(CD_SAVE_COMMAND).empty());
 
-    // A folder: all disabled, the texts stay; Enter there saves nothing.
-    load("");
-    EXPECT_FALSE(save->isEnabled());
-    EXPECT_FALSE(transmit->isEnabled());
-    EXPECT_FALSE(activate->isEnabled());
-    EXPECT_TRUE(data->isReadOnly());
+    // A folder: the texts stay and the form keeps working; Enter there saves (the tree then
+    // makes a new command of it).
+    load("", true);
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_TRUE(transmit->isEnabled());
+    EXPECT_FALSE(data->isReadOnly());
     EXPECT_EQ(child(form, "1008")->text(), "00 01");
     QTest::keyClick(data, Qt::Key_Return);
-    EXPECT_TRUE(console.messages(CD_SAVE_COMMAND).empty());
+    EXPECT_EQ(console.messages(CD_SAVE_COMMAND).size(), 1u);
 }
 
 TEST_F(Vx31Form, TimerSendsAtThePeriodUntilDeactivated) {
