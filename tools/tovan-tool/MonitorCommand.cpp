@@ -58,6 +58,8 @@ public:
             show(traffic::discarded(now(), bytes, length));
         } else if (code == CD_PORT_LOST) {
             m_portLost = true;
+            if (bytes && length > 1)
+                m_lossReason.assign(reinterpret_cast<const char*>(bytes) + 1, length - 1);
             m_loop.quit();
         }
     }
@@ -70,6 +72,7 @@ public:
     }
     void post(std::function<void()> task) override { m_loop.post(std::move(task)); }
     bool portLost() const { return m_portLost; }
+    const std::string& lossReason() const { return m_lossReason; }
 
 private:
     void countMeter(const std::uint8_t* bytes, std::size_t length) {
@@ -96,6 +99,7 @@ private:
     bool m_showDiscarded;
     bool m_milliseconds;
     bool m_portLost = false;
+    std::string m_lossReason;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
     CommunicationLog m_log;
@@ -197,7 +201,7 @@ bool sendFrames(SerialChannel& channel, std::uint8_t slot, const MonitorOptions&
 bool openPort(SerialChannel& channel, const MonitorOptions& options, MonitorConsole& console,
               std::uint8_t& slot) {
     const std::uint32_t result =
-        channel.OpenPort(options.port.portName, options.port.dcb, console, slot);
+        channel.OpenPort(options.port.portName, options.port.dcb, console, slot, options.port.remote);
     if (result == 0) {
         channel.SetReportDiscards(slot, options.showDiscarded);
         return true;
@@ -235,7 +239,8 @@ int runMonitor(const MonitorOptions& options) {
     loop.processPending(); // deliveries still queued turn into no-ops
     console.closeLog();
     if (console.portLost()) {
-        std::cerr << "tovan-tool: " << options.port.portName << " went away\n";
+        std::cerr << "tovan-tool: " << options.port.portName << " went away"
+                  << (console.lossReason().empty() ? "" : ": " + console.lossReason()) << '\n';
         return EXIT_FAILED;
     }
     return failed ? EXIT_FAILED : 0;
