@@ -44,6 +44,8 @@ std::string portLossReason(int error) {
 std::string transmitFailureReason(int error) {
     if (error == ETIMEDOUT)
         return "the line did not take the frame in time (is a handshake holding it?)";
+    if (error == REMOTE_CLOSED)
+        return "the server closed the connection";
     return systemText(error);
 }
 

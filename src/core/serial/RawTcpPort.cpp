@@ -4,6 +4,8 @@
 #include "core/serial/RemoteAddress.h"
 #include "core/serial/RemoteError.h"
 
+#include <thread>
+
 namespace tovan {
 
 int RawTcpPort::open(const std::string& portName) {
@@ -12,15 +14,21 @@ int RawTcpPort::open(const std::string& portName) {
     if (!RemoteAddress::parse(portName, address) ||
         address.protocol != RemoteAddress::Protocol::RawTcp)
         return REMOTE_BAD_ADDRESS;
-    if (const int error = m_connection.connect(address.host, address.port, m_connectTimeout))
-        return error;
-    // ser2net turns a second client away with a line of text and hangs up; that text is no
-    // data of the device.
-    if (m_connection.closedWithin(TURN_AWAY_WAIT)) {
+    const auto start = TcpConnection::Clock::now();
+    for (;;) {
+        int error = m_connection.connect(address.host, address.port, m_connectTimeout);
+        // ser2net turns a client away with a line of text and hangs up; that text is no data
+        // of the device.
+        if (error == 0 && m_connection.closedWithin(TURN_AWAY_WAIT))
+            error = REMOTE_CLOSED;
+        if (error == 0)
+            return 0;
         close();
-        return REMOTE_CLOSED;
+        const auto elapsed = TcpConnection::Clock::now() - start;
+        if (!TcpConnection::worthRetrying(error, elapsed, m_connectTimeout))
+            return error;
+        std::this_thread::sleep_for(TcpConnection::TURN_AWAY_PAUSE);
     }
-    return 0;
 }
 
 int RawTcpPort::configure(const DcbTemplate& settings) {

@@ -4,6 +4,7 @@
 #include "core/serial/RemoteAddress.h"
 
 #include <cerrno>
+#include <thread>
 
 namespace tovan {
 namespace {
@@ -99,17 +100,29 @@ Rfc2217Port::~Rfc2217Port() {
 
 int Rfc2217Port::open(const std::string& portName) {
     close();
-    RemoteAddress address;
-    if (!RemoteAddress::parse(portName, address) ||
-        address.protocol != RemoteAddress::Protocol::Rfc2217)
+    if (!RemoteAddress::parse(portName, m_address) ||
+        m_address.protocol != RemoteAddress::Protocol::Rfc2217)
         return REMOTE_BAD_ADDRESS;
-    if (const int error = m_connection.connect(address.host, address.port, m_connectTimeout))
-        return error;
-    if (const int error = negotiateOptions()) {
-        close();
-        return error;
+    m_openedAt = Clock::now();
+    return connectAgainWhileTurnedAway(0);
+}
+
+// Connects and negotiates; when `error` (or the attempt) is a server turning this client away
+// because its device is not free yet, waits a moment and tries again, within the time allowed.
+int Rfc2217Port::connectAgainWhileTurnedAway(int error) {
+    for (;;) {
+        if (error != 0) {
+            close();
+            if (!TcpConnection::worthRetrying(error, Clock::now() - m_openedAt, m_connectTimeout))
+                return error;
+            std::this_thread::sleep_for(TcpConnection::TURN_AWAY_PAUSE);
+        }
+        error = m_connection.connect(m_address.host, m_address.port, m_connectTimeout);
+        if (error == 0)
+            error = negotiateOptions();
+        if (error == 0)
+            return 0;
     }
-    return 0;
 }
 
 int Rfc2217Port::negotiateOptions() {
@@ -123,7 +136,8 @@ int Rfc2217Port::negotiateOptions() {
                      : m_options.remoteOn(option) || m_options.remoteRefused(option);
     };
     const int error = converse(deadline, [&] {
-        return decided(COM_PORT, true) && decided(BINARY, true) && decided(BINARY, false);
+        return m_options.localRefused(COM_PORT) ||
+               (decided(COM_PORT, true) && decided(BINARY, true) && decided(BINARY, false));
     });
     if (error == ETIMEDOUT && !m_heardTelnet)
         return REMOTE_NO_TELNET;
@@ -142,18 +156,35 @@ int Rfc2217Port::configure(const DcbTemplate& settings) {
         if (value == 0)
             return EINVAL; // a baud rate of 0, or parity or stop bits the line cannot have
     m_settings = settings;
+    // ser2net may accept the connection and the negotiation before it finds its device still
+    // held by the client before: then it hangs up now.
+    for (;;) {
+        const int error = applySettings(wanted);
+        if (error == 0)
+            return 0;
+        if (const int again = connectAgainWhileTurnedAway(error))
+            return again;
+    }
+}
+
+int Rfc2217Port::applySettings(const std::array<std::uint32_t, SETTING_COUNT>& wanted) {
+    const DcbTemplate& settings = m_settings;
     m_answered.fill(false);
     m_purgeConfirmed = false;
     const Clock::time_point deadline = Clock::now() + ANSWER_TIMEOUT;
     if (const int error = sendControl(settingCommands(wanted, settings), deadline))
         return error;
-    const auto allAnswered = [this] {
-        for (const bool answered : m_answered)
-            if (!answered)
-                return false;
-        return true;
+    // Done when every setting is answered, or one is answered with another value.
+    const auto settled = [&] {
+        bool all = true;
+        for (int setting = 0; setting < SETTING_COUNT; ++setting) {
+            if (m_answered[setting] && m_answers[setting] != wanted[setting])
+                return true;
+            all = all && m_answered[setting];
+        }
+        return all;
     };
-    int error = converse(deadline, allAnswered);
+    int error = converse(deadline, settled);
     if (error != 0 && error != ETIMEDOUT)
         return error;
     if (const int refused = checkAnswers(wanted))
@@ -161,16 +192,17 @@ int Rfc2217Port::configure(const DcbTemplate& settings) {
     // What the device sent before the purge is dropped, up to the server's confirmation.
     error = converse(std::min(deadline, Clock::now() + PURGE_GRACE),
                      [this] { return m_purgeConfirmed; });
+    m_justPurged = m_purgeConfirmed;
     return error == ETIMEDOUT ? 0 : error;
 }
 
 int Rfc2217Port::checkAnswers(const std::array<std::uint32_t, SETTING_COUNT>& wanted) const {
-    for (int setting = 0; setting < SETTING_COUNT; ++setting) {
+    for (int setting = 0; setting < SETTING_COUNT; ++setting)
+        if (m_answered[setting] && m_answers[setting] != wanted[setting])
+            return REMOTE_SETTING_REFUSED + setting;
+    for (int setting = 0; setting < SETTING_COUNT; ++setting)
         if (!m_answered[setting])
             return REMOTE_SETTING_UNCONFIRMED + setting;
-        if (m_answers[setting] != wanted[setting])
-            return REMOTE_SETTING_REFUSED + setting;
-    }
     return 0;
 }
 
@@ -255,6 +287,7 @@ void Rfc2217Port::handleComPort(const std::uint8_t* payload, std::size_t length)
 
 int Rfc2217Port::read(std::uint8_t* buffer, std::size_t capacity, std::size_t& got, short) {
     got = 0;
+    m_justPurged = false;
     std::size_t received = 0;
     if (const int error = m_connection.receive(buffer, capacity, received))
         return error; // REMOTE_CLOSED, ECONNRESET, ETIMEDOUT, ...
@@ -308,6 +341,7 @@ int Rfc2217Port::sendControl(const std::vector<std::uint8_t>& command, Clock::ti
 }
 
 int Rfc2217Port::writeAll(const std::uint8_t* bytes, std::size_t length, int cancelFd) {
+    m_justPurged = false;
     std::lock_guard<std::mutex> lock(m_sendMutex);
     takeDeferred();
     TelnetCodec::escape(bytes, length, m_outgoing);
@@ -320,7 +354,10 @@ int Rfc2217Port::purge(unsigned flags) {
         which |= PURGE_RECEIVED;
     if (flags & (PURGE_TXABORT | PURGE_TXCLEAR))
         which |= PURGE_TO_SEND;
-    if (which == 0 || !isOpen())
+    // Opening purges once more right after configuring. The server has just purged both of
+    // its buffers and said so; a second purge, carried out by the server a little later, would
+    // throw away what the device sent meanwhile.
+    if (which == 0 || !isOpen() || m_justPurged)
         return 0;
     std::vector<std::uint8_t> command;
     appendCommand(command, PURGE_DATA, {which});
@@ -339,6 +376,7 @@ void Rfc2217Port::close() {
     m_codec.reset();
     m_options.reset();
     m_heardTelnet = false;
+    m_justPurged = false;
     m_replies.clear();
     std::lock_guard<std::mutex> lock(m_sendMutex);
     m_outgoing.clear();

@@ -2,6 +2,7 @@
 
 #include "core/serial/Port.h"
 #include "core/serial/PortSettings.h"
+#include "core/serial/RemoteAddress.h"
 #include "core/serial/RemoteError.h"
 #include "core/serial/TcpConnection.h"
 #include "core/serial/TelnetCodec.h"
@@ -73,10 +74,14 @@ private:
     // `deadline` passes; whatever is left goes first next time.
     int drain(int cancelFd, Clock::time_point deadline);
     void takeDeferred();
+    int connectAgainWhileTurnedAway(int error);
     int negotiateOptions();
+    int applySettings(const std::array<std::uint32_t, SETTING_COUNT>& wanted);
     int checkAnswers(const std::array<std::uint32_t, SETTING_COUNT>& wanted) const;
 
     std::chrono::milliseconds m_connectTimeout;
+    RemoteAddress m_address;
+    Clock::time_point m_openedAt;
     TcpConnection m_connection;
     TelnetCodec m_codec;
     TelnetOptions m_options;
@@ -87,6 +92,7 @@ private:
     std::array<bool, SETTING_COUNT> m_answered{};
     std::array<std::uint32_t, SETTING_COUNT> m_answers{};
     bool m_purgeConfirmed = false;
+    std::atomic<bool> m_justPurged{false}; // both buffers, confirmed, nothing read or sent since
     std::vector<std::uint8_t> m_replies;
     std::atomic<std::uint8_t> m_modemState{0};
     std::atomic<std::uint8_t> m_lineState{0};

@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tovan {
@@ -76,6 +77,12 @@ int connectTo(const addrinfo& address, Clock::time_point deadline, int& error) {
 }
 
 } // namespace
+
+bool TcpConnection::worthRetrying(int error, Clock::duration elapsed,
+                                  std::chrono::milliseconds allowed) {
+    const bool turnedAway = error == REMOTE_CLOSED || error == ECONNRESET;
+    return turnedAway && elapsed + TURN_AWAY_PAUSE < std::min(allowed, TURN_AWAY_WINDOW);
+}
 
 TcpConnection::~TcpConnection() {
     close(true);
@@ -154,6 +161,8 @@ int TcpConnection::send(const std::uint8_t* bytes, std::size_t length, std::size
         }
         if (errno == EINTR)
             continue;
+        if (errno == EPIPE)
+            return REMOTE_CLOSED;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return errno;
         pollfd fds[2] = {{m_fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};

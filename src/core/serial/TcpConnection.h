@@ -18,6 +18,16 @@ class TcpConnection {
 public:
     using Clock = std::chrono::steady_clock;
 
+    // ser2net needs a moment to let go of its device after a client left; a client that comes
+    // sooner is turned away (a line of text and the end of the connection). Opening tries again
+    // after this pause, as long as the time allowed for connecting lasts.
+    static constexpr std::chrono::milliseconds TURN_AWAY_PAUSE{100};
+    // A client that still holds the port keeps it longer: then opening fails after this long.
+    static constexpr std::chrono::milliseconds TURN_AWAY_WINDOW{1000};
+    // Whether an attempt that ended with `error` after `elapsed` is worth another one.
+    static bool worthRetrying(int error, Clock::duration elapsed,
+                              std::chrono::milliseconds allowed);
+
     TcpConnection() = default;
     ~TcpConnection();
     TcpConnection(const TcpConnection&) = delete;
@@ -41,7 +51,8 @@ public:
 
     // Sends bytes from `bytes`, waiting for room as long as needed, until all are sent,
     // `cancelFd` (when not -1) polls readable (ECANCELED) or `deadline` passes (ETIMEDOUT).
-    // `sent` tells how many went out in every case.
+    // `sent` tells how many went out in every case. REMOTE_CLOSED when the server has closed
+    // the connection.
     int send(const std::uint8_t* bytes, std::size_t length, std::size_t& sent, int cancelFd,
              Clock::time_point deadline = Clock::time_point::max());
 
