@@ -8,6 +8,7 @@ set(TOVAN_FUZZ_TARGETS
     hex_codec
     composer
     traffic_text
+    telnet_codec
 )
 set(TOVAN_FUZZ_RUNS_command_list 10000)
 set(TOVAN_FUZZ_MAX_LEN_command_list 4096)
@@ -23,3 +24,5 @@ set(TOVAN_FUZZ_RUNS_composer 250000)
 set(TOVAN_FUZZ_MAX_LEN_composer 2048)
 set(TOVAN_FUZZ_RUNS_traffic_text 2000)
 set(TOVAN_FUZZ_MAX_LEN_traffic_text 4096)
+set(TOVAN_FUZZ_RUNS_telnet_codec 10000)
+set(TOVAN_FUZZ_MAX_LEN_telnet_codec 1024)

@@ -70,7 +70,7 @@ int HostLookup::run(const std::string& host, std::uint16_t port,
         pending = std::make_shared<Pending>();
         std::thread([pending, host, service] {
             addrinfo* list = nullptr;
-            const int result = lookUp(host, service, AI_ADDRCONFIG, list);
+            const int result = lookUp(host, service, 0, list);
             const int systemError = errno;
             std::lock_guard<std::mutex> lock(pending->mutex);
             if (pending->abandoned) {
@@ -86,7 +86,7 @@ int HostLookup::run(const std::string& host, std::uint16_t port,
         }).detach();
     } catch (const std::exception&) {
         // No thread to be had: look up here, unbounded, rather than not at all.
-        const int result = lookUp(host, service, AI_ADDRCONFIG, m_list);
+        const int result = lookUp(host, service, 0, m_list);
         return lookupError(result, errno);
     }
     std::unique_lock<std::mutex> lock(pending->mutex);

@@ -81,6 +81,8 @@ OpenFailure connectionFailure(const RemoteAddress& address, int error) {
 } // namespace
 
 OpenFailure describeRemoteOpenFailure(const std::string& portName, int error) {
+    if (error == static_cast<int>(SerialChannel::ERR_TOO_MANY_PORTS))
+        return {"Too many communication ports opened. Please close one port.", {}};
     RemoteAddress address;
     if (!RemoteAddress::parse(portName, address))
         return {"not a network port name",
@@ -88,8 +90,6 @@ OpenFailure describeRemoteOpenFailure(const std::string& portName, int error) {
                 "socket://HOST:PORT (raw TCP);\nan IPv6 address goes in brackets: "
                 "rfc2217://[::1]:4001."};
     switch (error) {
-    case SerialChannel::ERR_TOO_MANY_PORTS:
-        return {"Too many communication ports opened. Please close one port.", {}};
     case REMOTE_NO_TELNET:
         return {"the server at " + address.hostAndPort() +
                     " did not answer the telnet "
