@@ -101,7 +101,8 @@ TEST(ToolMonitor, SaysSoWhenThePortGoesAway) {
     EXPECT_EQ(module.read(5, 15000).size(), 5u);
     module.closeMaster();
     EXPECT_EQ(tool.wait(), 1);
-    EXPECT_EQ(tool.err(), "tovan-tool: " + module.slavePath() + " went away\n");
+    EXPECT_EQ(tool.err(),
+              "tovan-tool: " + module.slavePath() + " went away: the other end hung up\n");
 }
 
 namespace {
