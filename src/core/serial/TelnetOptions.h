@@ -33,8 +33,8 @@ public:
 private:
     enum class State : std::uint8_t { Off, Asked, On };
 
-    // One side of an option: `want` tells whether this end agrees to it being on; `yes` and
-    // `no` are the verbs this end answers with for that side.
+    // One side of an option told on (`on`) or off by the other end: `agree` tells whether this
+    // end lets it be on; `yes` and `no` are the verbs this end answers with for that side.
     static void take(State& state, bool& refused, bool agree, bool on, std::uint8_t yes,
                      std::uint8_t no, std::uint8_t option, std::vector<std::uint8_t>& out);
 
