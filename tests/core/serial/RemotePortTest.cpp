@@ -363,3 +363,41 @@ TEST(RemotePort, AConsoleWaitsForTheSameServerAndReopensWhenItIsBack) {
     ASSERT_EQ(harness.errors.size(), 1u);
     EXPECT_EQ(harness.errors[0].text, "Communication port " + settings.portName + " lost.");
 }
+
+TEST(RemotePort, TheLongerPauseOfARemotePortReachesItsReceiverAndOnlyIts) {
+    ServedLine line;
+    REQUIRE_SER2NET(line);
+    const Bytes paused = vx31Frame(1);
+    const Bytes next = vx31Frame(2);
+    struct Case {
+        std::string name;
+        std::uint32_t pauseMs;
+        std::size_t frames; // the paused frame is kept only with the longer pause
+    };
+    const Case cases[] = {{line.server.rfc2217Name(), 20, 1},
+                          {line.server.rfc2217Name(), 200, 2},
+                          {line.pty.slavePath(), 200, 1}}; // a local port keeps 20 ms
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " " + std::to_string(c.pauseMs));
+        SerialChannel channel(ModuleFamily::VX31);
+        RecordingEndpoint owner;
+        std::uint8_t slot = SerialChannel::NO_PORT;
+        RemoteOptions remote;
+        remote.framePauseMs = c.pauseMs;
+        ASSERT_EQ(channel.OpenPort(c.name, lineSettings(), owner, slot, remote), 0u);
+        line.pty.write(Bytes(paused.begin(), paused.begin() + 3));
+        std::this_thread::sleep_for(60ms);
+        line.pty.write(Bytes(paused.begin() + 3, paused.end()));
+        std::this_thread::sleep_for(60ms);
+        line.pty.write(next);
+        ASSERT_TRUE(owner.waitFor(CD_RX_FRAME, c.frames));
+        owner.loop.runFor(100ms);
+        const auto frames = owner.messages(CD_RX_FRAME);
+        ASSERT_EQ(frames.size(), c.frames);
+        EXPECT_EQ(frames.back().bytes, next);
+        if (c.frames == 2) {
+            EXPECT_EQ(frames.front().bytes, paused);
+        }
+        channel.ClosePort(slot);
+    }
+}
