@@ -10,6 +10,7 @@ set(TOVAN_FUZZ_TARGETS
     traffic_text
     wmbus_records
     test_plan
+    telnet_codec
 )
 set(TOVAN_FUZZ_RUNS_command_list 10000)
 set(TOVAN_FUZZ_MAX_LEN_command_list 4096)
@@ -29,3 +30,5 @@ set(TOVAN_FUZZ_RUNS_wmbus_records 3000)
 set(TOVAN_FUZZ_MAX_LEN_wmbus_records 300)
 set(TOVAN_FUZZ_RUNS_test_plan 20000)
 set(TOVAN_FUZZ_MAX_LEN_test_plan 2048)
+set(TOVAN_FUZZ_RUNS_telnet_codec 10000)
+set(TOVAN_FUZZ_MAX_LEN_telnet_codec 1024)

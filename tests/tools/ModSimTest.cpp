@@ -9,6 +9,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RecordingEndpoint.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/support/Ser2net.h"
 #include "tools/modsim/FaultInjector.h"
 #include "tools/modsim/FloodFrames.h"
 #include "tools/modsim/TelegramSet.h"
@@ -345,4 +346,39 @@ TEST_F(ModSimTest, PacesAtTheGivenBaudRateAndRefusesARulesFolder) {
     std::ifstream err(m_runtime + "/err");
     std::string message((std::istreambuf_iterator<char>(err)), {});
     EXPECT_NE(message.find("--rules: File is actually a directory"), std::string::npos) << message;
+}
+
+// The simulated module behind ser2net: tovan-tool monitor reaches it by either remote name, and
+// a port nobody serves is explained.
+TEST_F(ModSimTest, MonitorReachesTheModuleThroughSer2netByEitherRemoteName) {
+    ASSERT_EQ(start({"--family", "vm77", "--telegram-ms", "0"}).size(), 1u);
+    const std::string device = findSimulatedPort("SIM-VM77-1");
+    ASSERT_FALSE(device.empty());
+    test::Ser2net server(device, m_runtime);
+    if (!server.running())
+        GTEST_SKIP() << server.why();
+    const auto readFile = [](const std::string& path) {
+        std::ifstream file(path);
+        return std::string((std::istreambuf_iterator<char>(file)), {});
+    };
+    for (const std::string& name : {server.rfc2217Name(), server.socketName()}) {
+        const ChildProcess::Setup files{{}, {}, m_runtime + "/out", m_runtime + "/err", {}};
+        ChildProcess monitor({TOVAN_TOOL_PATH, "monitor", name, "--family", "vm77", "--frame", "01",
+                              "--pause", "50", "--seconds", "1"},
+                             files);
+        EXPECT_EQ(monitor.wait(), 0) << readFile(m_runtime + "/err");
+        const std::string out = readFile(m_runtime + "/out");
+        EXPECT_NE(out.find("TX:\n FF 01 00 FE"), std::string::npos) << name << '\n' << out;
+        EXPECT_NE(out.find("RX:\n FF 81 00 7E"), std::string::npos) << name << '\n' << out;
+    }
+
+    const std::string nobody = "socket://127.0.0.1:" + std::to_string(test::freeTcpPort());
+    ChildProcess refused({TOVAN_TOOL_PATH, "monitor", nobody, "--family", "vm77"},
+                         ChildProcess::Setup{{}, {}, {}, m_runtime + "/err", {}});
+    EXPECT_EQ(refused.wait(), 1);
+    EXPECT_EQ(readFile(m_runtime + "/err"),
+              "tovan-tool: cannot open " + nobody + ": connection refused: nothing listens on " +
+                  nobody.substr(9) + "\n  Is ser2net running on that host, and is " +
+                  nobody.substr(nobody.rfind(':') + 1) +
+                  " one of its ports (an accepter in its ser2net.yaml)?\n");
 }

@@ -73,8 +73,8 @@ public:
                                           transmitFailureReason(static_cast<int>(error))));
         } else if (code == CD_PORT_LOST) {
             m_portLost = true;
-            if (length > 1)
-                m_lossReason.assign(reinterpret_cast<const char*>(bytes + 1), length - 1);
+            if (bytes && length > 1)
+                m_lossReason.assign(reinterpret_cast<const char*>(bytes) + 1, length - 1);
             m_loop.quit();
         }
     }
@@ -244,8 +244,8 @@ bool sendFrames(SerialChannel& channel, std::uint8_t slot, const MonitorOptions&
 // Opens the port; false after printing why it cannot be opened.
 bool openPort(SerialChannel& channel, const MonitorOptions& options, MonitorConsole& console,
               std::uint8_t& slot) {
-    const std::uint32_t result =
-        channel.OpenPort(options.port.portName, options.port.dcb, console, slot);
+    const std::uint32_t result = channel.OpenPort(options.port.portName, options.port.dcb, console,
+                                                  slot, options.port.remote);
     if (result == 0) {
         channel.SetReportDiscards(slot, options.showDiscarded);
         return true;

@@ -58,6 +58,16 @@ void addFileCommands(CLI::App& app, CommandLine& line) {
                                 "and serial number) and the running simulated modules.");
 }
 
+// The pause that ends a frame on a port across the network.
+void addPauseOption(CLI::App& command, RemoteOptions& remote) {
+    command
+        .add_option("--pause", remote.framePauseMs,
+                    "rfc2217:// and socket:// ports: a pause of MS milliseconds inside a frame "
+                    "drops it (default 20, up to 500: the network's delays count into every "
+                    "pause); local ports keep 20")
+        ->check(CLI::Range(RemoteOptions::DEFAULT_PAUSE_MS, RemoteOptions::MAX_PAUSE_MS));
+}
+
 void addMonitorCommand(CLI::App& app, CommandLine& line) {
     CLI::App* monitor = app.add_subcommand(
         "monitor", "Open a port as a console does, send the given frames and print every frame "
@@ -65,8 +75,9 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
     MonitorOptions& options = line.monitor;
     monitor
         ->add_option("PORT", options.port.portName,
-                     "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
-                     "(SIM-VX31-1); see \"tovan-tool ports\"")
+                     "a device (/dev/ttyUSB0), COMn, a name under /dev, a simulated module "
+                     "(SIM-VX31-1; see \"tovan-tool ports\"), or a port across the network: "
+                     "rfc2217://HOST:PORT or socket://HOST:PORT")
         ->required();
     monitor->add_option("--family", line.family, "module family: vx31 or vm77 (any case)")
         ->required()
@@ -80,6 +91,7 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
     monitor->add_option("--stop", line.stopBits, "stop bits: 1 or 2 (default 1)")
         ->check(CLI::IsMember({1u, 2u}));
     monitor->add_flag("--rtscts", line.rtsCts, "RTS/CTS handshake");
+    addPauseOption(*monitor, options.port.remote);
     CLI::Option* parse =
         monitor->add_flag("--parse", options.parse, "vm77: decode received telegrams");
     monitor
@@ -113,11 +125,14 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
                   "identification, version, device type, telegrams, first and last seen, mean "
                   "interval, RSSI last, min, mean and max.");
     meters->add_option("FILE", line.meters.files, "traffic text; none or \"-\": standard input");
-    meters->add_option("--port", line.metersPort, "listen on this port (a vm77 module) instead");
+    meters->add_option("--port", line.metersPort,
+                       "listen on this port (a vm77 module) instead; also rfc2217://HOST:PORT "
+                       "or socket://HOST:PORT");
     meters
         ->add_option("--baud", line.meters.monitor.port.dcb.BaudRate,
                      "line speed of --port (default 9600)")
         ->check(CLI::Range(1u, 4000000000u));
+    addPauseOption(*meters, line.meters.monitor.port.remote);
     meters->add_option("--seconds", line.metersSeconds,
                        "with --port: listen this long (default: until Ctrl+C)");
     meters->add_flag("--csv", line.meters.csv, "print the table as CSV");

@@ -41,10 +41,14 @@ void ConsolePort::choose() {
 }
 
 // Opens the console's port by `deviceName` (the port name itself, or where its device is now)
-// with the console's settings. m_openResult keeps the channel's result.
-bool ConsolePort::openAs(const std::string& deviceName) {
+// with the console's settings; a `retry` waits only briefly for a server across the network.
+// m_openResult keeps the channel's result.
+bool ConsolePort::openAs(const std::string& deviceName, bool retry) {
     std::uint8_t slot = SerialChannel::NO_PORT;
-    m_openResult = m_c.channel.OpenPort(deviceName, m_c.state.port.dcb, m_c.owner, slot);
+    RemoteOptions remote = m_c.state.port.remote;
+    if (retry) // a server that is away must not hold the console's thread up
+        remote.connectTimeoutMs = RemoteOptions::RETRY_CONNECT_TIMEOUT_MS;
+    m_openResult = m_c.channel.OpenPort(deviceName, m_c.state.port.dcb, m_c.owner, slot, remote);
     if (m_openResult != 0)
         return false;
     m_c.state.slot = slot;
@@ -60,7 +64,7 @@ bool ConsolePort::openAs(const std::string& deviceName) {
 void ConsolePort::open() {
     if (isOpen() || m_waitingForPort)
         return;
-    if (openAs(m_c.state.port.portName)) {
+    if (openAs(m_c.state.port.portName, false)) {
         m_device = DeviceIdentity::of(m_c.state.port.portName);
         m_lossTold = false;
     } else if (m_openResult == SerialChannel::ERR_TOO_MANY_PORTS) {
@@ -192,7 +196,7 @@ void ConsolePort::retryReconnect() {
     if (!m_waitingForPort)
         return;
     const std::string device = m_device.locate();
-    if (device.empty() || !openAs(device))
+    if (device.empty() || !openAs(device, true))
         return;
     stopWaiting();
     m_c.traffic.showNote("port reopened", {});

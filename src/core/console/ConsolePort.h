@@ -54,7 +54,7 @@ public:
     void closeForGood();
 
 private:
-    bool openAs(const std::string& deviceName);
+    bool openAs(const std::string& deviceName, bool retry);
     std::string openFailureText() const;
     void setCommands(bool portOpen);
     void stopWaiting();

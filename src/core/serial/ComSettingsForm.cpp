@@ -1,5 +1,6 @@
 #include "core/serial/ComSettingsForm.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 
@@ -12,6 +13,7 @@ ComSettingsForm ComSettingsForm::fromSettings(const PortSettings& settings) {
     form.handshakeIndex = settings.dcb.usesRtsCts() ? RTS_CTS : NO_HANDSHAKE;
     form.parityIndex = settings.dcb.Parity < 3 ? settings.dcb.Parity : 0;
     form.stopBitsIndex = settings.dcb.StopBits == TWOSTOPBITS ? 1 : 0;
+    form.pauseMs = settings.remote.pauseMs();
     return form;
 }
 
@@ -26,6 +28,8 @@ ComSettingsForm::StatusTexts ComSettingsForm::applyTo(PortSettings& settings) co
     const bool knownParity = parityIndex >= NOPARITY && parityIndex <= EVENPARITY;
     settings.dcb.Parity = static_cast<std::uint8_t>(knownParity ? parityIndex : NOPARITY);
     settings.dcb.StopBits = stopBitsIndex != 0 ? TWOSTOPBITS : ONESTOPBIT;
+    settings.remote.framePauseMs =
+        std::clamp(pauseMs, RemoteOptions::DEFAULT_PAUSE_MS, RemoteOptions::MAX_PAUSE_MS);
     return {portText, baudText};
 }
 

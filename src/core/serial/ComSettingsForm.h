@@ -19,6 +19,8 @@ struct ComSettingsForm {
     int handshakeIndex = NO_HANDSHAKE; // 0 "RTS/CTS", 1 "None"
     int parityIndex = 0;               // 0 "None", 1 "Odd", 2 "Even"
     int stopBitsIndex = 0;             // 0 "One Stopbit", 1 "Two Stopbits"
+    // The pause that ends a frame on a port across the network (ignored for local ports).
+    std::uint32_t pauseMs = RemoteOptions::DEFAULT_PAUSE_MS;
 
     // Mark and space parity show as "None"; one and a half stop bits as one stop bit.
     static ComSettingsForm fromSettings(const PortSettings& settings);
@@ -29,7 +31,8 @@ struct ComSettingsForm {
         std::string baud; // pane 4
     };
     // Writes the form into the record: the port name unchecked, the baud rate read from the
-    // leading digits of the baud text, the handshake row, parity and stop bits.
+    // leading digits of the baud text, the handshake row, parity and stop bits, and the pause
+    // of a remote port (kept within 20 .. 500 ms).
     StatusTexts applyTo(PortSettings& settings) const;
 };
 

@@ -2,10 +2,14 @@
 
 namespace tovan {
 
-std::unique_ptr<FrameAssembler> FrameAssembler::create(ModuleFamily family) {
+std::unique_ptr<FrameAssembler> FrameAssembler::create(ModuleFamily family, std::uint32_t pauseMs) {
+    std::unique_ptr<FrameAssembler> assembler;
     if (family == ModuleFamily::VX31)
-        return std::make_unique<Vx31FrameAssembler>();
-    return std::make_unique<Vm77FrameAssembler>();
+        assembler = std::make_unique<Vx31FrameAssembler>();
+    else
+        assembler = std::make_unique<Vm77FrameAssembler>();
+    assembler->m_pauseMs = pauseMs;
+    return assembler;
 }
 
 bool FrameAssembler::feed(std::uint8_t byte, std::uint32_t timeMs) {
@@ -24,7 +28,7 @@ std::uint32_t FrameAssembler::elapsedSince(std::uint32_t earlier, std::uint32_t 
 }
 
 void FrameAssembler::expire(std::uint32_t timeMs) {
-    if (!m_timeKnown || elapsedSince(m_lastByteTime, timeMs) < FRAME_TIMEOUT_MS)
+    if (!m_timeKnown || elapsedSince(m_lastByteTime, timeMs) < m_pauseMs)
         return;
     if (m_state != 0) {
         discardStored(DiscardReason::Gap);

@@ -31,7 +31,11 @@ public:
 
     virtual ~FrameAssembler() = default;
 
-    static std::unique_ptr<FrameAssembler> create(ModuleFamily family);
+    // An assembler whose pause rule is `pauseMs` instead of FRAME_TIMEOUT_MS (a port across a
+    // network, where the network's own delays count into every pause).
+    static std::unique_ptr<FrameAssembler> create(ModuleFamily family,
+                                                  std::uint32_t pauseMs = FRAME_TIMEOUT_MS);
+    std::uint32_t pauseMs() const { return m_pauseMs; }
 
     // Takes one byte that arrived at `timeMs` (a millisecond clock that may wrap). Times may come
     // in any order: one before the latest seen counts as no time passed, so only a real pause
@@ -82,6 +86,7 @@ private:
     std::array<std::uint8_t, RX_BUFFER_SIZE> m_buffer{};
     std::size_t m_writePos = 0;
     std::size_t m_frameLength = 0;
+    std::uint32_t m_pauseMs = FRAME_TIMEOUT_MS;
     std::uint32_t m_lastByteTime = 0; // the latest time a byte came with
     bool m_timeKnown = false;
     DiscardSink m_discards;

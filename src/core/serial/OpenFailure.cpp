@@ -1,6 +1,8 @@
 #include "core/serial/OpenFailure.h"
 
 #include "core/serial/PortNames.h"
+#include "core/serial/RemoteAddress.h"
+#include "core/serial/RemoteOpenFailure.h"
 #include "core/serial/SerialChannel.h"
 #include "core/serial/SystemPorts.h"
 
@@ -143,6 +145,8 @@ std::string realDevice(const std::string& portName) {
 } // namespace
 
 OpenFailure describeOpenFailure(const std::string& portName, int error) {
+    if (RemoteAddress::isRemote(portName))
+        return describeRemoteOpenFailure(portName, error);
     const std::string device = realDevice(portName);
     switch (error) {
     case EACCES:

@@ -12,7 +12,8 @@ struct OpenFailure {
 
 // Explains the error code (errno, or SerialChannel::ERR_TOO_MANY_PORTS) that opening
 // `portName` gave. Looks at the device where that tells more: the group that may open it, the
-// program that holds it, the ports that do exist.
+// program that holds it, the ports that do exist. A port across the network is explained by
+// describeRemoteOpenFailure.
 OpenFailure describeOpenFailure(const std::string& portName, int error);
 
 // "reason" followed by the hint on the next lines, each hint line indented by two spaces.

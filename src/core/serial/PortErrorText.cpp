@@ -1,5 +1,7 @@
 #include "core/serial/PortErrorText.h"
 
+#include "core/serial/RemoteError.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -21,6 +23,15 @@ std::string portLossReason(int error) {
     switch (error) {
     case EPIPE:
         return "the other end hung up";
+    case REMOTE_CLOSED:
+        return "the server closed the connection";
+    case ECONNRESET:
+        return "the connection was reset (the server or the network dropped it)";
+    case ETIMEDOUT:
+        return "the server stopped answering (the network connection timed out)";
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+        return "the server can no longer be reached";
     case EIO:
     case ENXIO:
     case ENODEV:
@@ -33,6 +44,8 @@ std::string portLossReason(int error) {
 std::string transmitFailureReason(int error) {
     if (error == ETIMEDOUT)
         return "the line did not take the frame in time (is a handshake holding it?)";
+    if (error == REMOTE_CLOSED)
+        return "the server closed the connection";
     return systemText(error);
 }
 

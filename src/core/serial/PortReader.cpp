@@ -45,8 +45,10 @@ void clearSignal(int fd) {
 
 } // namespace
 
-PortReader::PortReader(Port& port, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot)
-    : m_port(port), m_family(family), m_slot(slot), m_handOver(owner), m_lineTime(nowMs()) {
+PortReader::PortReader(Port& port, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot,
+                       std::uint32_t framePauseMs)
+    : m_port(port), m_family(family), m_slot(slot), m_framePauseMs(framePauseMs), m_handOver(owner),
+      m_lineTime(nowMs()) {
     m_stopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_noteFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_stopFd < 0 || m_noteFd < 0) {
@@ -166,9 +168,9 @@ int PortReader::pollTimeout(bool drain, const FrameAssembler& assembler) const {
         m_pending.empty() || m_handOver.inFlight()
             ? -1
             : static_cast<int>(COLLECT_MS - std::min(COLLECT_MS, nowMs() - m_pendingSince));
-    // A partial frame that a pause ends is reported 20 ms after its last byte, not when the
-    // next byte comes.
-    const auto gap = static_cast<int>(FrameAssembler::FRAME_TIMEOUT_MS);
+    // A partial frame that a pause ends is reported a pause (20 ms) after its last byte, not
+    // when the next byte comes.
+    const auto gap = static_cast<int>(assembler.pauseMs());
     if (m_reporting && drain && assembler.holdsBytes() && (timeout < 0 || timeout > gap))
         timeout = gap;
     return timeout;
@@ -190,7 +192,7 @@ bool PortReader::handOverIfDue() {
 void PortReader::run() {
     // No purge here: the session has purged before starting us, and a purge by a thread that
     // happens to start late would throw away bytes that arrived after the port was opened.
-    std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family);
+    std::unique_ptr<FrameAssembler> assembler = FrameAssembler::create(m_family, m_framePauseMs);
     std::vector<std::uint8_t> chunk(READ_CHUNK);
     for (;;) {
         const bool drain = drainAllowed();

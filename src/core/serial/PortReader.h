@@ -35,7 +35,10 @@ public:
     // smallest frames. Beyond it the reader stops draining until the owner catches up.
     static constexpr std::size_t PENDING_LIMIT_BYTES = 1u << 20;
 
-    PortReader(Port& port, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot);
+    // A pause of `framePauseMs` inside a frame drops it (the assembler's rule; longer for a
+    // port across a network).
+    PortReader(Port& port, ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot,
+               std::uint32_t framePauseMs);
     ~PortReader();
     PortReader(const PortReader&) = delete;
     PortReader& operator=(const PortReader&) = delete;
@@ -92,6 +95,7 @@ private:
     Port& m_port;
     ModuleFamily m_family;
     std::uint8_t m_slot;
+    std::uint32_t m_framePauseMs;
     SyncHandOver m_handOver;
     int m_stopFd = -1;
     int m_noteFd = -1; // the writer reported a failure

@@ -22,8 +22,8 @@ PortSession::~PortSession() {
 }
 
 std::uint32_t PortSession::open(std::unique_ptr<Port> port, const std::string& device,
-                                const DcbTemplate& settings, ModuleFamily family,
-                                OwnerEndpoint& owner, std::uint8_t slot,
+                                const DcbTemplate& settings, std::uint32_t framePauseMs,
+                                ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot,
                                 std::unique_ptr<PortSession>& session) {
     if (const int error = port->open(device))
         return static_cast<std::uint32_t>(error);
@@ -39,7 +39,7 @@ std::uint32_t PortSession::open(std::unique_ptr<Port> port, const std::string& d
     } catch (const std::bad_alloc&) {
         return ENOMEM; // `port` closes with its object
     }
-    if (const std::uint32_t error = opened->startThreads(family, slot))
+    if (const std::uint32_t error = opened->startThreads(family, slot, framePauseMs))
         return error; // the session closes what it started
     session = std::move(opened);
     return 0;
@@ -47,9 +47,10 @@ std::uint32_t PortSession::open(std::unique_ptr<Port> port, const std::string& d
 
 // Creating the threads needs descriptors, memory and a thread each; running out of any of
 // them is an open failure with its error code, never an exception for the caller.
-std::uint32_t PortSession::startThreads(ModuleFamily family, std::uint8_t slot) {
+std::uint32_t PortSession::startThreads(ModuleFamily family, std::uint8_t slot,
+                                        std::uint32_t framePauseMs) {
     try {
-        m_reader = std::make_unique<PortReader>(*m_port, family, m_owner, slot);
+        m_reader = std::make_unique<PortReader>(*m_port, family, m_owner, slot, framePauseMs);
         m_writer = std::make_unique<PortWriter>(
             *m_port, [reader = m_reader.get()](int error) { reader->reportWriteFailure(error); });
         m_writer->start();

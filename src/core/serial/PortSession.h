@@ -33,12 +33,12 @@ public:
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;
 
-    // Opens `device` on `port` with `settings` for `owner`, whose messages name `slot`.
-    // Returns 0 and the session, or the error of the step that failed (nothing then stays
-    // open, and no thread runs).
+    // Opens `device` on `port` with `settings` for `owner`, whose messages name `slot`; a
+    // pause of `framePauseMs` inside a frame drops it. Returns 0 and the session, or the error
+    // of the step that failed (nothing then stays open, and no thread runs).
     static std::uint32_t open(std::unique_ptr<Port> port, const std::string& device,
-                              const DcbTemplate& settings, ModuleFamily family,
-                              OwnerEndpoint& owner, std::uint8_t slot,
+                              const DcbTemplate& settings, std::uint32_t framePauseMs,
+                              ModuleFamily family, OwnerEndpoint& owner, std::uint8_t slot,
                               std::unique_ptr<PortSession>& session);
 
     // Shows the frame to the owner (CD_TX_FRAME), then hands it to the writer, which discards
@@ -63,7 +63,7 @@ public:
 
 private:
     PortSession(std::unique_ptr<Port> port, OwnerEndpoint& owner);
-    std::uint32_t startThreads(ModuleFamily family, std::uint8_t slot);
+    std::uint32_t startThreads(ModuleFamily family, std::uint8_t slot, std::uint32_t framePauseMs);
 
     std::unique_ptr<Port> m_port;
     OwnerEndpoint& m_owner;

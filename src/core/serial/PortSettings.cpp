@@ -1,5 +1,7 @@
 #include "core/serial/PortSettings.h"
 
+#include <algorithm>
+
 namespace tovan {
 
 void DcbTemplate::setRtsCtsHandshake() {
@@ -25,6 +27,10 @@ bool DcbTemplate::operator==(const DcbTemplate& other) const {
            fOutxCtsFlow == other.fOutxCtsFlow && fOutxDsrFlow == other.fOutxDsrFlow &&
            fDtrControl == other.fDtrControl && fRtsControl == other.fRtsControl &&
            fOutX == other.fOutX && fInX == other.fInX;
+}
+
+std::uint32_t RemoteOptions::pauseMs() const {
+    return std::clamp(framePauseMs, DEFAULT_PAUSE_MS, MAX_PAUSE_MS);
 }
 
 PortSettings PortSettings::forFamily(ModuleFamily family) {

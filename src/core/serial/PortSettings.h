@@ -41,10 +41,32 @@ struct DcbTemplate {
     bool operator==(const DcbTemplate& other) const;
 };
 
+// What only a port across the network (rfc2217://HOST:PORT, socket://HOST:PORT) uses.
+struct RemoteOptions {
+    // The pause that ends a frame. Arrival times are taken when the bytes arrive, so across a
+    // network the pause rule also measures the network; a remote port may allow longer pauses.
+    static constexpr std::uint32_t DEFAULT_PAUSE_MS = 20;
+    static constexpr std::uint32_t MAX_PAUSE_MS = 500;
+    // How long opening waits for the server to accept the connection.
+    static constexpr std::uint32_t CONNECT_TIMEOUT_MS = 3000;
+    // Looking again for a port that went away happens on the user's thread: a short wait.
+    static constexpr std::uint32_t RETRY_CONNECT_TIMEOUT_MS = 200;
+
+    std::uint32_t framePauseMs = DEFAULT_PAUSE_MS;
+    std::uint32_t connectTimeoutMs = CONNECT_TIMEOUT_MS;
+
+    // framePauseMs brought within DEFAULT_PAUSE_MS .. MAX_PAUSE_MS.
+    std::uint32_t pauseMs() const;
+    bool operator==(const RemoteOptions& other) const {
+        return framePauseMs == other.framePauseMs && connectTimeoutMs == other.connectTimeoutMs;
+    }
+};
+
 // A console's port: the name it opens and the line settings it opens it with.
 struct PortSettings {
     std::string portName = "COM1";
     DcbTemplate dcb;
+    RemoteOptions remote;
 
     // Initial settings of a console of the family: "COM1", 115200 baud for the first family,
     // 9600 for the second, everything else zero.

@@ -1,8 +1,8 @@
 #include "core/serial/SerialChannel.h"
 
-#include "core/serial/PortNames.h"
+#include "core/serial/Port.h"
+#include "core/serial/PortChoice.h"
 #include "core/serial/PortSession.h"
-#include "core/serial/PosixPort.h"
 
 #include <cerrno>
 
@@ -22,7 +22,8 @@ SerialChannel& SerialChannel::forFamily(ModuleFamily family) {
 }
 
 std::uint32_t SerialChannel::OpenPort(const std::string& portName, const DcbTemplate& settings,
-                                      OwnerEndpoint& owner, std::uint8_t& slot) {
+                                      OwnerEndpoint& owner, std::uint8_t& slot,
+                                      const RemoteOptions& remote) {
     if (m_openCount >= MAX_PORTS)
         return ERR_TOO_MANY_PORTS;
     std::uint8_t index = 0;
@@ -31,17 +32,12 @@ std::uint32_t SerialChannel::OpenPort(const std::string& portName, const DcbTemp
     if (index == MAX_PORTS)
         return ERR_TOO_MANY_PORTS;
 
-    const std::string device = resolvePortName(portName);
-    if (device.empty())
-        return ENOENT;
-    std::unique_ptr<Port> port;
-    try {
-        port = std::make_unique<PosixPort>();
-    } catch (const std::bad_alloc&) {
-        return ENOMEM;
-    }
-    const std::uint32_t result = PortSession::open(std::move(port), device, settings, m_family,
-                                                   owner, index, m_slots[index].session);
+    PortChoice choice;
+    if (const int error = choosePort(portName, remote, choice))
+        return static_cast<std::uint32_t>(error);
+    const std::uint32_t result =
+        PortSession::open(std::move(choice.port), choice.device, settings, choice.framePauseMs,
+                          m_family, owner, index, m_slots[index].session);
     if (result != 0)
         return result;
     slot = index;

@@ -35,11 +35,14 @@ public:
     // The two channels of the process, one per family.
     static SerialChannel& forFamily(ModuleFamily family);
 
-    // Opens `portName` with `settings`, starts its reader and reports the slot taken.
-    // Returns 0, ERR_TOO_MANY_PORTS when all slots are taken, or the system's error code of
-    // the step that failed (the slot then stays free).
+    // Opens `portName` with `settings`, starts its reader and reports the slot taken. A name
+    // "rfc2217://HOST:PORT" or "socket://HOST:PORT" opens a port across the network, with
+    // `remote` (its pause rule, how long to wait for the connection); local ports ignore it.
+    // Returns 0, ERR_TOO_MANY_PORTS when all slots are taken, or the error code of the step
+    // that failed (errno, or a RemoteError; the slot then stays free).
     std::uint32_t OpenPort(const std::string& portName, const DcbTemplate& settings,
-                           OwnerEndpoint& owner, std::uint8_t& slot);
+                           OwnerEndpoint& owner, std::uint8_t& slot,
+                           const RemoteOptions& remote = {});
 
     // Stops the slot's reader and writer, discards unsent output, closes its port and frees
     // the slot, within PortSession::CLOSE_BOUND. Always 0.

@@ -1,12 +1,17 @@
 #include "gui/serial/CComSettingsDlg.h"
 
+#include "core/serial/RemoteAddress.h"
 #include "gui/serial/PortList.h"
+#include "gui/serial/RemotePortMemory.h"
 #include "gui/shared/DialogUnits.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 namespace tovan {
 namespace {
@@ -44,8 +49,12 @@ void check(QButtonGroup* group, int index) {
 } // namespace
 
 CComSettingsDlg::CComSettingsDlg(const ComSettingsForm& values, QWidget* parent,
-                                 PortComboBox::PortSource ports)
-    : QDialog(parent) {
+                                 PortComboBox::PortSource ports, RemotePortMemory* memory)
+    : QDialog(parent), m_memory(memory) {
+    if (!m_memory) {
+        m_ownMemory = std::make_unique<RemotePortMemory>();
+        m_memory = m_ownMemory.get();
+    }
     setObjectName(QString::number(DIALOG_ID));
     setWindowTitle(QString());
     setFont(dlu::dialogFont());
@@ -76,8 +85,36 @@ CComSettingsDlg::CComSettingsDlg(const ComSettingsForm& values, QWidget* parent,
     place(cancel, 2, QRect(174, 18, 50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buildPause();
 
     fill(values);
+}
+
+CComSettingsDlg::~CComSettingsDlg() = default;
+
+// Under the buttons: the pause that ends a frame, for ports across the network only.
+void CComSettingsDlg::buildPause() {
+    m_pauseLabel = new QLabel(QStringLiteral("Pause (ms)"), this);
+    place(m_pauseLabel, PAUSE_LABEL_ID, QRect(174, 40, 50, 10));
+    m_pause = new QSpinBox(this);
+    m_pause->setRange(static_cast<int>(RemoteOptions::DEFAULT_PAUSE_MS),
+                      static_cast<int>(RemoteOptions::MAX_PAUSE_MS));
+    m_pause->setSingleStep(10);
+    m_pause->setToolTip(QStringLiteral(
+        "Ports across the network (rfc2217://, socket://): a pause this long inside a frame "
+        "drops it. Arrival times include the network's delays."));
+    place(m_pause, PAUSE_ID, QRect(174, 51, 50, 14));
+    connect(m_port, &QComboBox::currentTextChanged, this, &CComSettingsDlg::portTextChanged);
+    // Remote names are long; the list is wide enough to show them whole.
+    m_port->view()->setMinimumWidth(dlu::toPixels(QSize(150, 0)).width());
+}
+
+void CComSettingsDlg::portTextChanged(const QString& text) {
+    const bool remote = RemoteAddress::isRemote(text.toStdString());
+    m_pause->setEnabled(remote);
+    m_pauseLabel->setEnabled(remote);
+    if (const std::uint32_t remembered = remote ? m_memory->pauseOf(text) : 0)
+        m_pause->setValue(static_cast<int>(remembered));
 }
 
 void CComSettingsDlg::buildGroups() {
@@ -101,6 +138,10 @@ void CComSettingsDlg::fill(const ComSettingsForm& values) {
     check(m_handshake, values.handshakeIndex);
     check(m_parity, values.parityIndex);
     check(m_stopBits, values.stopBitsIndex);
+    m_pause->setValue(static_cast<int>(values.pauseMs));
+    const bool remote = RemoteAddress::isRemote(values.portText);
+    m_pause->setEnabled(remote);
+    m_pauseLabel->setEnabled(remote);
 }
 
 ComSettingsForm CComSettingsDlg::values() const {
@@ -110,15 +151,22 @@ ComSettingsForm CComSettingsDlg::values() const {
     form.handshakeIndex = m_handshake->checkedId();
     form.parityIndex = m_parity->checkedId();
     form.stopBitsIndex = m_stopBits->checkedId();
+    form.pauseMs = static_cast<std::uint32_t>(m_pause->value());
     return form;
 }
 
-std::optional<ComSettingsForm::StatusTexts> editComSettings(QWidget* parent,
-                                                            PortSettings& settings) {
-    CComSettingsDlg dialog(ComSettingsForm::fromSettings(settings), parent);
+std::optional<ComSettingsForm::StatusTexts> editComSettings(QWidget* parent, PortSettings& settings,
+                                                            RemotePortMemory* memory) {
+    RemotePortMemory ownMemory;
+    if (!memory)
+        memory = &ownMemory;
+    CComSettingsDlg dialog(ComSettingsForm::fromSettings(settings), parent, nullptr, memory);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.values().applyTo(settings);
+    const ComSettingsForm values = dialog.values();
+    const auto panes = values.applyTo(settings);
+    memory->remember(QString::fromStdString(settings.portName), settings.remote.framePauseMs);
+    return panes;
 }
 
 } // namespace tovan

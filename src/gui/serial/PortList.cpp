@@ -1,6 +1,7 @@
 #include "gui/serial/PortList.h"
 
 #include "core/serial/SimulatedPorts.h"
+#include "gui/serial/RemotePortMemory.h"
 
 #include <QSerialPortInfo>
 
@@ -15,6 +16,8 @@ QStringList availablePortNames() {
     // Simulated modules that run right now, under the names they registered.
     for (const SimulatedPort& port : listSimulatedPorts())
         names << QString::fromStdString(port.name);
+    // Ports across the network chosen before.
+    names << RemotePortMemory().names();
     return sortedPortNames(names);
 }
 

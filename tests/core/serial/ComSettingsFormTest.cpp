@@ -111,3 +111,15 @@ TEST(ComSettingsForm, ChoicesReachThePortLine) {
             << choice.handshake << choice.parity << choice.stopBits;
     }
 }
+
+TEST(ComSettingsForm, ThePauseOfARemotePortStaysWithinItsRange) {
+    PortSettings settings;
+    ComSettingsForm form = ComSettingsForm::fromSettings(settings);
+    EXPECT_EQ(form.pauseMs, 20u);
+    for (const auto& [typed, kept] : {std::pair{5u, 20u}, {120u, 120u}, {100000u, 500u}}) {
+        form.pauseMs = typed;
+        form.applyTo(settings);
+        EXPECT_EQ(settings.remote.framePauseMs, kept);
+        EXPECT_EQ(ComSettingsForm::fromSettings(settings).pauseMs, kept);
+    }
+}

@@ -1,5 +1,6 @@
 #include "gui/serial/CComSettingsDlg.h"
 #include "gui/serial/PortList.h"
+#include "gui/serial/RemotePortMemory.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -144,4 +147,38 @@ TEST(PortList, SortedIgnoringCaseEachOnce) {
               QStringList({"com1", "COM2", "ttyUSB0"}));
     const QStringList system = availablePortNames();
     EXPECT_EQ(system, sortedPortNames(system));
+}
+
+TEST(ComSettingsDlg, ARemotePortTakesAPauseAndIsRememberedWithIt) {
+    QTemporaryDir folder;
+    RemotePortMemory memory(folder.filePath("settings.ini"));
+    PortSettings settings = PortSettings::forFamily(ModuleFamily::VM77);
+    CComSettingsDlg local(ComSettingsForm::fromSettings(settings), nullptr, nullptr, &memory);
+    EXPECT_FALSE(child<QSpinBox>(&local, "1010")->isEnabled()) << "local ports keep 20 ms";
+
+    const std::string remote = "rfc2217://lab-host:4001";
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* port = child<QComboBox>(dialog, "1000");
+        port->lineEdit()->clear();
+        QTest::keyClicks(port->lineEdit(), QString::fromStdString(remote));
+        auto* pause = child<QSpinBox>(dialog, "1010");
+        EXPECT_TRUE(pause->isEnabled());
+        pause->setValue(900); // beyond the range: held at 500
+        QTest::mouseClick(child<QPushButton>(dialog, "1"), Qt::LeftButton);
+    });
+    ASSERT_TRUE(editComSettings(nullptr, settings, &memory));
+    EXPECT_EQ(settings.portName, remote);
+    EXPECT_EQ(settings.remote.framePauseMs, 500u);
+    EXPECT_EQ(memory.names(), QStringList({QString::fromStdString(remote)}));
+
+    // Chosen again later, the remembered port brings its pause back.
+    PortSettings other = PortSettings::forFamily(ModuleFamily::VM77);
+    CComSettingsDlg again(
+        ComSettingsForm::fromSettings(other), nullptr, [&] { return memory.names(); }, &memory);
+    again.portCombo()->showPopup();
+    again.portCombo()->hidePopup();
+    again.portCombo()->setCurrentIndex(again.portCombo()->findText(QString::fromStdString(remote)));
+    EXPECT_EQ(again.values().pauseMs, 500u);
 }
