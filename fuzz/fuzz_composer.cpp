@@ -6,6 +6,7 @@
 // Preamble, Command/Cmd, Length, Data, Checksum and period fields, and a stored frame text.
 #include "core/composer/ComposerLoad.h"
 #include "core/composer/ComposerRules.h"
+#include "core/composer/ComposerSave.h"
 #include "core/composer/PacketComposer.h"
 #include "core/frames/CHexCodec.h"
 #include "core/serial/FrameAssembler.h"
@@ -151,20 +152,37 @@ void checkSave(const Input& in) {
                "a stored frame loads as it was saved");
 }
 
+// Edited fields go out as Save would store them, or not at all.
+void checkEditedTransmit(const Input& in) {
+    PacketComposer composer(in.family);
+    composer.fields() = in.fields;
+    composer.markEdited();
+    if (composer.transmit().has_value())
+        return;
+    const SaveOutcome saved = saveFrame(in.family, in.fields);
+    FUZZ_CHECK(!saved.refusal && saved.frameText == composer.frameText(),
+               "edited fields send what Save would store");
+}
+
 void checkLoadAndTransmit(const Input& in) {
     PacketComposer composer(in.family);
     composer.fields().period = in.fields.period;
     composer.setPortOpen(true);
     composer.load(in.stored);
-    const std::string frameText = composer.frameText();
-    FUZZ_CHECK(frameText.empty() || frameText == in.stored, "Transmit sends the stored text");
+    const std::string loadedText = composer.frameText();
+    FUZZ_CHECK(loadedText.empty() || loadedText == in.stored, "a load keeps the stored text");
     const bool sent = !composer.transmit().has_value();
-    FUZZ_CHECK(sent == fitsFrameArea(frameText), "Transmit refuses exactly what does not fit");
+    if (!loadedText.empty())
+        FUZZ_CHECK(sent == fitsFrameArea(loadedText), "Transmit refuses exactly what does not fit");
     if (sent) {
-        const std::vector<std::uint8_t> bytes = bytesOf(frameText);
+        const std::string sentText = composer.frameText();
+        FUZZ_CHECK(loadedText.empty() || sentText == loadedText,
+                   "fields as loaded send the stored frame");
+        const std::vector<std::uint8_t> bytes = bytesOf(sentText);
         FUZZ_CHECK(std::equal(bytes.begin(), bytes.end(), composer.transmitBuffer().begin()),
                    "Transmit sends every byte of the text");
     }
+    checkEditedTransmit(in);
     const auto periodic = composer.togglePeriodic();
     FUZZ_CHECK(periodic.refusal.has_value() == !composer.periodicActive(),
                "periodic sending starts unless refused");

@@ -1,8 +1,9 @@
 // A port session's life cycle, seen from its port: the order of the port's calls, a close that
 // never waits for the line, and a frame that does not reach the line told to the owner.
+#include "core/serial/PortSession.h"
+
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/Port.h"
-#include "core/serial/PortSession.h"
 #include "tests/support/RecordingEndpoint.h"
 
 #include <cerrno>
@@ -79,8 +80,8 @@ private:
 
 std::unique_ptr<PortSession> openOn(std::unique_ptr<Port> port, RecordingEndpoint& owner) {
     std::unique_ptr<PortSession> session;
-    EXPECT_EQ(PortSession::open(std::move(port), "line", DcbTemplate{}, ModuleFamily::VX31, owner,
-                                1, session),
+    EXPECT_EQ(PortSession::open(std::move(port), "line", DcbTemplate{}, 20, ModuleFamily::VX31,
+                                owner, 1, session),
               0u);
     return session;
 }
