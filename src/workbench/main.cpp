@@ -36,6 +36,11 @@ int main(int argc, char* argv[]) {
                    stderr);
         return 1;
     }
+    if (!line.ignored.isEmpty())
+        std::fprintf(stderr,
+                     "tovan-workbench: %s ignored; to open a command set as a document use "
+                     "--open FILE\n",
+                     qPrintable(line.ignored.join(QStringLiteral(", "))));
     QApplication app(argc, argv);
     if (!line.open.isEmpty() && tovan::InstanceChannel::handToRunning(line.open))
         return 0;

@@ -43,6 +43,8 @@ bool isChecked(int commandId, const ConsoleState& state) {
         return state.sideBySide;
     case ID_RECONNECT:
         return state.reconnect;
+    case ID_TEST_SEQUENCE:
+        return state.testSequenceRunning;
     default:
         return false;
     }

@@ -56,6 +56,11 @@ public:
 
     // A message box with the error icon and an OK button.
     virtual void showError(const std::string& text, const std::string& caption) = 0;
+    // The console's port went away: "Communication port NAME lost." Windows that lose several
+    // ports at once (a simulator or a hub gone) may tell them in one box.
+    virtual void portLost(const std::string& portName) {
+        showError("Communication port " + portName + " lost.", "Communication Error");
+    }
     // The save dialog for a log file ("txt", overwrite prompt); the full path, or empty.
     virtual std::string chooseLogFile() = 0;
     // The COM settings dialog over `settings`; on OK also the texts for the port and baud

@@ -29,6 +29,20 @@ void ConsolePort::setCommands(bool portOpen) {
     m_c.state.closeDisabled = !portOpen;
 }
 
+// A running test sequence is told beside the port's state: its telegrams pass for received
+// ones otherwise.
+void ConsolePort::showPortState(const std::string& text) {
+    m_portState = text;
+    refreshPortState();
+}
+
+void ConsolePort::refreshPortState() {
+    m_c.host.status.setPaneText(StatusLine::PORT_STATE,
+                                m_c.state.testSequenceRunning
+                                    ? m_portState + " - Testsequence running"
+                                    : m_portState);
+}
+
 void ConsolePort::choose() {
     if (isOpen())
         return;
@@ -56,7 +70,7 @@ bool ConsolePort::openAs(const std::string& deviceName, bool retry) {
     m_c.traffic.restartClock();
     m_skippedTicks = 0;
     setCommands(true);
-    m_c.host.status.setPaneText(StatusLine::PORT_STATE, m_c.state.port.portName + " opened");
+    showPortState(m_c.state.port.portName + " opened");
     m_c.host.panes.setPortOpen(true);
     return true;
 }
@@ -103,7 +117,7 @@ void ConsolePort::close() {
     m_c.channel.ClosePort(m_c.state.slot);
     m_c.state.slot = SerialChannel::NO_PORT;
     setCommands(false);
-    m_c.host.status.setPaneText(StatusLine::PORT_STATE, "Communication port closed");
+    showPortState("Communication port closed");
     m_c.host.panes.setPortOpen(false);
     m_c.host.panes.resendSelection();
 }
@@ -180,7 +194,7 @@ void ConsolePort::lost(const std::uint8_t* payload, std::size_t length,
     if (m_c.state.reconnect) {
         m_waitingForPort = true;
         setCommands(true);
-        m_c.host.status.setPaneText(StatusLine::PORT_STATE, "Waiting for " + name);
+        showPortState("Waiting for " + name);
         m_c.host.panes.waitForPort(true);
     }
     if (m_lossTold)
@@ -188,7 +202,7 @@ void ConsolePort::lost(const std::uint8_t* payload, std::size_t length,
     m_lossTold = true;
     m_c.host.post([this, name, alive = std::weak_ptr<bool>(m_alive)] {
         if (!alive.expired())
-            m_c.host.dialogs.showError("Communication port " + name + " lost.", ERROR_CAPTION);
+            m_c.host.dialogs.portLost(name);
     });
 }
 

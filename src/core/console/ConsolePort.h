@@ -52,6 +52,8 @@ public:
     void showDiscarded(bool on);
     // The window closes: the port goes without the window being told.
     void closeForGood();
+    // The port-state pane anew, as the test sequence started or stopped.
+    void refreshPortState();
 
 private:
     bool openAs(const std::string& deviceName, bool retry);
@@ -59,6 +61,7 @@ private:
     void setCommands(bool portOpen);
     void stopWaiting();
     void tellSkippedTicks(ConsoleTraffic::Arrival arrival);
+    void showPortState(const std::string& text);
 
     Context m_c;
     DeviceIdentity m_device; // of the port opened last
@@ -66,6 +69,7 @@ private:
     bool m_lossTold = false; // since the user last opened the port
     std::uint32_t m_openResult = 0;
     std::uint64_t m_skippedTicks = 0;
+    std::string m_portState = "Communication port closed";
     // Tasks posted to the console's thread check it, so none runs after the console is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -70,10 +70,13 @@ void ConsoleTraffic::countMeter(std::string_view hex, Arrival arrival) {
 }
 
 // With "Parse RX data" on, a telegram's records go under its decoded header.
+// The test sequence's samples are no meters heard (`heard` false); their entries read as
+// received ones.
 void ConsoleTraffic::showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
-                                  Arrival arrival) {
+                                  Arrival arrival, bool heard) {
     ++m_received;
-    countMeter(hex, arrival);
+    if (heard)
+        countMeter(hex, arrival);
     const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
     std::string records;
     if (parser && m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex))
@@ -85,14 +88,14 @@ void ConsoleTraffic::showReceivedBytes(const std::uint8_t* bytes, std::size_t le
                                        Arrival arrival) {
     m_hex.clear();
     m_codec.BytesToHex(bytes, length, m_hex);
-    showReceived(m_hex, ByteView(bytes, length), charactersOf(bytes, length), arrival);
+    showReceived(m_hex, ByteView(bytes, length), charactersOf(bytes, length), arrival, true);
 }
 
 void ConsoleTraffic::showTestTelegram(std::string_view text, Arrival arrival) {
     m_bytes.resize(static_cast<std::size_t>(CHexCodec::HexByteCount(text)));
     const int count = m_codec.HexToBytes(text, m_bytes.data(), m_bytes.size());
     const ByteView bytes(m_bytes.data(), static_cast<std::size_t>(count));
-    showReceived(text, bytes, charactersOf(bytes.data, bytes.size), arrival);
+    showReceived(text, bytes, charactersOf(bytes.data, bytes.size), arrival, false);
 }
 
 void ConsoleTraffic::showTransmitted(const std::uint8_t* bytes, std::size_t length,

@@ -71,7 +71,7 @@ private:
     std::string entryTime(Arrival arrival);
     std::string charactersOf(const std::uint8_t* bytes, std::size_t length) const;
     void showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
-                      Arrival arrival);
+                      Arrival arrival, bool heard);
     void countMeter(std::string_view hex, Arrival arrival);
 
     ModuleFamily m_family;

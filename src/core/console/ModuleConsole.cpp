@@ -144,13 +144,17 @@ void ModuleConsole::startTestSequence(std::chrono::milliseconds period) {
     stopTestSequence();
     m_testSequence = std::make_unique<TestSequence>(*this, period);
     m_state.testSequenceRunning = true;
+    m_port.refreshPortState();
 }
 
 void ModuleConsole::stopTestSequence() {
     if (m_testSequence)
         m_testSequence->stop();
     m_testSequence.reset();
-    m_state.testSequenceRunning = false;
+    if (m_state.testSequenceRunning) {
+        m_state.testSequenceRunning = false;
+        m_port.refreshPortState();
+    }
 }
 
 void ModuleConsole::toggleShowDiscarded() {
@@ -208,6 +212,8 @@ bool ModuleConsole::isCommandEnabled(int commandId) const {
 }
 
 bool ModuleConsole::isCommandChecked(int commandId) const {
+    if (commandId == consolecmd::ID_LOGGING)
+        return m_logging.loggingOn();
     return consolecmd::isChecked(commandId, m_state);
 }
 

@@ -38,6 +38,11 @@ struct ComSettingsForm {
 
 // The baud rates the dialog lists, in this order; any other number can be typed.
 inline constexpr std::array<const char*, 4> BAUD_LIST = {"9600", "14400", "38400", "115200"};
+// After them the other speeds a Linux serial driver knows, up to 4,000,000 baud.
+inline constexpr std::array<const char*, 19> MORE_BAUD_RATES = {
+    "300",     "1200",    "2400",    "4800",    "19200",   "57600",   "230400",
+    "460800",  "500000",  "576000",  "921600",  "1000000", "1152000", "1500000",
+    "2000000", "2500000", "3000000", "3500000", "4000000"};
 
 // The baud text read as a decimal number the way the C runtime's atol reads it: leading white
 // space skipped, an optional sign, digits up to the first other character, 0 without digits.

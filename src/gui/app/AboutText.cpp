@@ -1,6 +1,5 @@
 #include "gui/app/AboutText.h"
 
-#include "core/wmbus/ManufacturerTable.h"
 #include "gui/shared/DialogService.h"
 
 #include <QCoreApplication>
@@ -20,10 +19,6 @@ QString place(const QString& found, const QStringList& lookedAt, const char* wit
         .arg(lookedAt.join(QStringLiteral(", ")), QString::fromLatin1(without));
 }
 
-QString shown(const std::string& path) {
-    return QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(path)));
-}
-
 QString qtVersionText() {
     const QString running = QString::fromLatin1(qVersion());
     const QString built = QStringLiteral(QT_VERSION_STR);
@@ -32,30 +27,6 @@ QString qtVersionText() {
 }
 
 } // namespace
-
-DataPlaces findDataPlaces(const QString& programFolder, const QString& workingFolder) {
-    DataPlaces places;
-    const std::string ownTable =
-        QFile::encodeName(QDir(workingFolder).filePath(QStringLiteral("mbus.cfg"))).toStdString();
-    const auto shipped =
-        ManufacturerTable::shippedTablePaths(QFile::encodeName(programFolder).toStdString());
-    places.tablePlaces << shown(ownTable);
-    for (const std::string& path : shipped)
-        places.tablePlaces << shown(path);
-    const std::string table = ManufacturerTable(ownTable, shipped).tablePath();
-    if (!table.empty())
-        places.table = shown(table);
-
-    places.examplesPlaces << QDir::cleanPath(programFolder + QStringLiteral("/examples"))
-                          << QDir::cleanPath(programFolder +
-                                             QStringLiteral("/../share/tovan/examples"));
-    for (const QString& folder : places.examplesPlaces)
-        if (QFileInfo(folder).isDir()) {
-            places.examples = folder;
-            break;
-        }
-    return places;
-}
 
 QString aboutText(const DataPlaces& places) {
     return QStringLiteral(

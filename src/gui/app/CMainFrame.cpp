@@ -147,8 +147,23 @@ CSplitterView* CMainFrame::activeConsole() const {
     return qobject_cast<CSplitterView*>(window);
 }
 
+// The meter overview is for VM77 consoles: it steps aside while a VX31 console is active and
+// comes back with the next VM77 console it was shown for.
+void CMainFrame::followActiveFamily() {
+    CSplitterView* console = activeConsole();
+    const bool vm77 = console && console->family() == ModuleFamily::VM77;
+    if (!vm77 && m_meterDock->isVisible()) {
+        m_meterDockAside = true;
+        m_meterDock->hide();
+    } else if (vm77 && m_meterDockAside) {
+        m_meterDockAside = false;
+        m_meterDock->show();
+    }
+}
+
 void CMainFrame::onConsoleActivated(QMdiSubWindow*) {
     m_meters->setConsole(activeConsole());
+    followActiveFamily();
     // Focus moving to another top-level window deactivates the console too; the menus stay.
     if (activeConsole() != m_menuConsole || !m_menuConsole)
         rebuildMenus();

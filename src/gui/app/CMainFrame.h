@@ -86,6 +86,7 @@ private:
     void createMeterOverview();
     void rebuildMenus();
     void onConsoleActivated(QMdiSubWindow* window);
+    void followActiveFamily();
     void updateCommandStates();
     void updateCaption();
 
@@ -95,6 +96,7 @@ private:
     LockIndicators* m_locks = nullptr;
     MeterOverview* m_meters = nullptr;
     QDockWidget* m_meterDock = nullptr;
+    bool m_meterDockAside = false; // hidden while a VX31 console is active
     CDocManagerEx* m_documents = nullptr;
     std::unique_ptr<MainFrameActions> m_actions;
     std::unique_ptr<MainFrameMenus> m_menus;

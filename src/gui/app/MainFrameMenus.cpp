@@ -108,9 +108,9 @@ void MainFrameMenus::addConsoleMenus(CSplitterView* console) {
 }
 
 void MainFrameMenus::addSettingsMenu(CSplitterView* console) {
-    QMenu* settings = m_frame.menuBar()->addMenu(QStringLiteral("Settings"));
+    QMenu* settings = m_frame.menuBar()->addMenu(QStringLiteral("&Settings"));
     for (int id : {consolecmd::ID_CHOOSE_PORT, consolecmd::ID_OPEN_PORT, consolecmd::ID_CLOSE_PORT,
-                   consolecmd::ID_CLEAR_VIEW})
+                   consolecmd::ID_CLEAR_VIEW, consolecmd::ID_LOGGING})
         settings->addAction(console->commandAction(id));
     if (QAction* parse = console->commandAction(consolecmd::ID_PARSE_RX)) {
         settings->addSeparator();
@@ -119,7 +119,7 @@ void MainFrameMenus::addSettingsMenu(CSplitterView* console) {
         settings->addAction(m_actions.action(consolecmd::ID_METER_OVERVIEW));
     }
     settings->addSeparator();
-    QMenu* options = settings->addMenu(QStringLiteral("Traffic options"));
+    QMenu* options = settings->addMenu(QStringLiteral("&Traffic options"));
     for (int id :
          {consolecmd::ID_SHOW_DISCARDED, consolecmd::ID_MILLISECONDS, consolecmd::ID_SIDE_BY_SIDE})
         options->addAction(console->commandAction(id));
@@ -127,7 +127,7 @@ void MainFrameMenus::addSettingsMenu(CSplitterView* console) {
 }
 
 void MainFrameMenus::addCommandMenu(CSplitterView* console) {
-    QMenu* command = m_frame.menuBar()->addMenu(QStringLiteral("Command"));
+    QMenu* command = m_frame.menuBar()->addMenu(QStringLiteral("&Command"));
     CControlTreeView* tree = console->tree();
     QObject::connect(command, &QMenu::aboutToShow, tree, &CControlTreeView::updateCommandActions);
     for (QAction* action : tree->commandActions()) {

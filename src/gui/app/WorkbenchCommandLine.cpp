@@ -17,8 +17,12 @@ WorkbenchCommandLine WorkbenchCommandLine::read(int argc, const char* const argv
             opening = true;
         else if (arg[0] == '-')
             opening = false; // an option of the toolkit's, such as -platform
+        else if (i > 1 && argv[i - 1][0] == '-' && argv[i - 1][1] != '-' && !opening)
+            continue; // its value (-platform offscreen)
         else if (opening)
             line.open << QString::fromLocal8Bit(arg);
+        else
+            line.ignored << QString::fromLocal8Bit(arg);
     }
     return line;
 }

@@ -10,6 +10,7 @@ struct WorkbenchCommandLine {
     bool help = false;
     bool version = false;
     QStringList open;
+    QStringList ignored; // plain arguments outside --open: nothing is opened for them
 
     static WorkbenchCommandLine read(int argc, const char* const argv[]);
     static const char* usage();

@@ -8,16 +8,24 @@
 #include "gui/console/ConsoleStatusLine.h"
 #include "gui/console/TrafficFindBar.h"
 #include "gui/serial/CComSettingsDlg.h"
+#include "gui/serial/PortList.h"
+#include "gui/serial/PortSettingsMemory.h"
 #include "gui/shared/DialogService.h"
+#include "gui/shared/DialogUnits.h"
 #include "gui/textwnd/ColorEditWnd.h"
 #include "gui/tree/CControlTreeView.h"
 #include "gui/tree/TreeImages.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QScrollArea>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tovan {
 namespace {
@@ -26,38 +34,8 @@ QString fromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-struct CommandText {
-    int id;
-    const char* text;
-    const char* prompt; // status-bar prompt; none: nullptr
-    bool checkable;
-};
-
-constexpr CommandText COMMON_COMMANDS[] = {
-    {consolecmd::ID_CHOOSE_PORT, "Choose COM-Port",
-     "Choose the active COM-Port which is connected to yout TOVAN wireless device", false},
-    {consolecmd::ID_OPEN_PORT, "Open COM-Port",
-     "Open the selected COM port to connect to your TOVAN wireless device", false},
-    {consolecmd::ID_CLOSE_PORT, "Close COM-Port",
-     "Close the connection to your TOVAN wireless device", false},
-    {consolecmd::ID_CLEAR_VIEW, "Clear view", "Clear the output view", false},
-    {consolecmd::ID_LOGGING, "Communication logging",
-     "Enables/Disables communication window logging", false},
-    {consolecmd::ID_SHOW_DISCARDED, "Show discarded bytes",
-     "Show the bytes the receiver throws away, with the reason, in grey", true},
-    {consolecmd::ID_MILLISECONDS, "Times in milliseconds",
-     "Show times to the millisecond and the time since the previous frame", true},
-    {consolecmd::ID_SIDE_BY_SIDE, "Characters beside the bytes",
-     "Show the printable characters of each frame beside its hex text", true},
-    {consolecmd::ID_RECONNECT, "Reconnect when the port comes back",
-     "Wait for a lost port to come back and open it again", true},
-};
-
-constexpr CommandText SECOND_FAMILY_COMMANDS[] = {
-    {consolecmd::ID_PARSE_RX, "Parse RX data",
-     "Enables/Disables Parsing of Header information for incoming data frames", true},
-    {consolecmd::ID_TEST_SEQUENCE, "Testsequence", nullptr, false},
-};
+// The composer's buttons and period end at 316 dialog units in either family.
+constexpr int COMPOSER_MIN_WIDTH_DLU = 320;
 
 } // namespace
 
@@ -75,7 +53,10 @@ CSplitterView::CSplitterView(ModuleFamily family, QWidget* parent)
     m_console->traffic().setMetersListener([this] { Q_EMIT metersChanged(); });
     m_reconnectTimer.setInterval(500);
     connect(&m_reconnectTimer, &QTimer::timeout, this, [this] { m_console->retryReconnect(); });
-    createActions();
+    m_actions.create(this, m_family, [this](int id) {
+        m_console->runCommand(id);
+        updateCommandActions();
+    });
     connect(m_status, &ConsoleStatusLine::paneDoubleClicked, this, [this](int pane) {
         m_console->statusBarDoubleClicked(pane);
         updateCommandActions();
@@ -103,6 +84,7 @@ void CSplitterView::OnCreateClient() {
     setWindowTitle(QString::fromLatin1(modelName(m_family).data(),
                                        static_cast<qsizetype>(modelName(m_family).size())));
     m_console->initStatusLine();
+    startOnRememberedPort();
 
     m_main = new QSplitter(Qt::Horizontal, m_frame);
     m_main->setObjectName(QStringLiteral("mainSplitter"));
@@ -118,10 +100,18 @@ void CSplitterView::OnCreateClient() {
     m_right->setObjectName(QStringLiteral("rightSplitter"));
     m_right->setChildrenCollapsible(false);
     createOutputWindow();
-    m_composer = createComposer(m_right);
+    // Below its controls' width the form scrolls, so Save, Transmit and Activate stay
+    // reachable in a narrow console.
+    auto* scroller = new QScrollArea(m_right);
+    scroller->setObjectName(QStringLiteral("composerScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setMinimumHeight(50);
+    m_composer = createComposer(scroller);
     m_composer->setObjectName(QString::number(COMPOSER_ID));
-    m_composer->setMinimumHeight(50);
+    m_composer->setMinimumSize(dlu::toPixels(QSize(COMPOSER_MIN_WIDTH_DLU, 40)));
     m_composer->SetTargetWindow(m_console.get());
+    scroller->setWidget(m_composer);
 
     auto* layout = new QVBoxLayout(m_frame);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -164,41 +154,8 @@ void CSplitterView::createOutputWindow() {
     m_console->showBanner();
 }
 
-void CSplitterView::createActions() {
-    auto add = [this](const CommandText& command) {
-        auto* action = new QAction(QString::fromLatin1(command.text), this);
-        action->setObjectName(QString::number(command.id));
-        action->setData(command.id);
-        if (command.prompt)
-            action->setStatusTip(QString::fromLatin1(command.prompt));
-        action->setCheckable(command.checkable);
-        connect(action, &QAction::triggered, this, [this, id = command.id] {
-            m_console->runCommand(id);
-            updateCommandActions();
-        });
-        m_actions.append(action);
-    };
-    for (const CommandText& command : COMMON_COMMANDS)
-        add(command);
-    if (m_family == ModuleFamily::VM77)
-        for (const CommandText& command : SECOND_FAMILY_COMMANDS)
-            add(command);
-}
-
-QAction* CSplitterView::commandAction(int commandId) const {
-    for (QAction* action : m_actions)
-        if (action->data().toInt() == commandId)
-            return action;
-    return nullptr;
-}
-
 void CSplitterView::updateCommandActions() {
-    for (QAction* action : m_actions) {
-        const int id = action->data().toInt();
-        action->setEnabled(m_console->isCommandEnabled(id));
-        if (action->isCheckable())
-            action->setChecked(m_console->isCommandChecked(id));
-    }
+    m_actions.update(*m_console);
     Q_EMIT commandStatesChanged();
 }
 
@@ -316,6 +273,24 @@ void CSplitterView::waitForPort(bool waiting) {
     updateCommandActions();
 }
 
+// Ports lost together (a simulator, a USB hub or a lab server gone) are told in one box, once
+// the windows have handled their losses; one lost port keeps its own words.
+void CSplitterView::portLost(const std::string& portName) {
+    static QStringList lost;
+    lost << QString::fromStdString(portName);
+    if (lost.size() > 1)
+        return;
+    QTimer::singleShot(50, qApp, [] {
+        const QStringList names = std::exchange(lost, {});
+        const QString text =
+            names.size() == 1
+                ? QStringLiteral("Communication port %1 lost.").arg(names.first())
+                : QStringLiteral("Communication ports %1 lost.").arg(names.join(QStringLiteral(", ")));
+        dialogs().messageBox(nullptr, text, QStringLiteral("Communication Error"),
+                             DialogService::Icon::Error, DialogService::Buttons::Ok);
+    });
+}
+
 void CSplitterView::showError(const std::string& text, const std::string& caption) {
     dialogs().messageBox(this, fromLocal(text), fromLocal(caption), DialogService::Icon::Error,
                          DialogService::Buttons::Ok);
@@ -334,7 +309,23 @@ bool CSplitterView::editPortSettings(PortSettings& settings, std::string& portTe
         return false;
     portText = texts->port;
     baudText = texts->baud;
+    ComSettingsForm chosen = ComSettingsForm::fromSettings(settings);
+    chosen.baudText = baudText;
+    PortSettingsMemory::remember(m_family, chosen);
     return true;
+}
+
+// The settings the last console of the family was given, or the first port that exists.
+void CSplitterView::startOnRememberedPort() {
+    PortSettings settings = m_console->state().port;
+    const auto form = PortSettingsMemory::startingSettings(
+        m_family, ComSettingsForm::fromSettings(settings), availablePortNames());
+    if (!form)
+        return;
+    const ComSettingsForm::StatusTexts texts = form->applyTo(settings);
+    m_console->setPortSettings(settings);
+    m_status->setPaneText(StatusLine::PORT_NAME, texts.port);
+    m_status->setPaneText(StatusLine::BAUD, texts.baud);
 }
 
 } // namespace tovan

@@ -3,6 +3,7 @@
 #include "core/console/ConsoleHost.h"
 #include "core/console/ModuleConsole.h"
 #include "core/frames/ModuleFamily.h"
+#include "gui/console/ConsoleCommandActions.h"
 
 #include <QList>
 #include <QMdiSubWindow>
@@ -54,8 +55,8 @@ public:
 
     // The console's commands (ids as object names and data, prompts as status tips), enabled
     // and checked as the console's state says.
-    const QList<QAction*>& commandActions() const { return m_actions; }
-    QAction* commandAction(int commandId) const;
+    const QList<QAction*>& commandActions() const { return m_actions.all(); }
+    QAction* commandAction(int commandId) const { return m_actions.action(commandId); }
     void updateCommandActions();
 
     bool OpenCommandList(const std::string& path) { return m_console->OpenCommandList(path); }
@@ -95,13 +96,14 @@ private:
     void waitForPort(bool waiting) override;
     // ConsoleDialogs
     void showError(const std::string& text, const std::string& caption) override;
+    void portLost(const std::string& portName) override;
     std::string chooseLogFile() override;
     bool editPortSettings(PortSettings& settings, std::string& portText,
                           std::string& baudText) override;
+    void startOnRememberedPort();
 
     void createTreePane();
     void createOutputWindow();
-    void createActions();
     void applyInitialSizes();
     void applyResizeSizes(int width, int height);
     QSize clientAreaSize() const;
@@ -119,7 +121,7 @@ private:
     ColorEditWnd* m_output = nullptr;
     TrafficFindBar* m_findBar = nullptr;
     CPacketViewDlg* m_composer = nullptr;
-    QList<QAction*> m_actions;
+    ConsoleCommandActions m_actions;
     std::function<bool()> m_closeGuard;
     QTimer m_reconnectTimer;
     bool m_closed = false;

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace tovan {
 namespace {
 
@@ -51,6 +53,9 @@ ConsoleStatusLine::ConsoleStatusLine(QWidget* parent) : QWidget(parent) {
         } else {
             label->setMinimumWidth(1);
         }
+        // The log file's path is long and may give way; the others show their text whole.
+        if (pane == LOG_FILE)
+            label->setMinimumWidth(50);
         layout->addWidget(label, width > 0 ? 0 : 1);
         m_panes[static_cast<std::size_t>(pane)] = label;
     }
@@ -59,8 +64,19 @@ ConsoleStatusLine::ConsoleStatusLine(QWidget* parent) : QWidget(parent) {
 void ConsoleStatusLine::setPaneText(int pane, std::string_view text) {
     if (pane < 0 || pane >= PANE_COUNT)
         return;
-    m_panes[static_cast<std::size_t>(pane)]->setText(
-        QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    QLabel* label = m_panes[static_cast<std::size_t>(pane)];
+    label->setText(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    // A pane is never narrower than its text: "SIM-VM77-1 opened" stays readable however
+    // narrow the console is.
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) +
+                       label->contentsMargins().left() + label->contentsMargins().right() + 4;
+    const int stated = paneWidth(pane);
+    if (pane == PORT_STATE)
+        label->setMinimumWidth(needed);
+    else if (pane == LOG_FILE)
+        label->setMaximumWidth(std::max(stated, needed));
+    else if (stated > 0)
+        label->setFixedWidth(std::max(stated, needed));
 }
 
 void ConsoleStatusLine::showMessage(std::string_view text) {

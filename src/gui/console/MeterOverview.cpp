@@ -18,6 +18,7 @@ namespace tovan {
 namespace {
 
 constexpr int IDENTIFICATION_COLUMN = 2;
+constexpr int LAST_SEEN_COLUMN = 8;
 // Columns holding numbers: telegrams, mean interval, the four RSSI values.
 bool isNumberColumn(int column) {
     return column == 6 || column >= 9;
@@ -126,6 +127,7 @@ MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
     m_view = new QTableView(this);
     m_view->setModel(m_sorted);
     m_view->setSortingEnabled(true);
+    m_view->sortByColumn(LAST_SEEN_COLUMN, Qt::DescendingOrder); // the meter heard last on top
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();

@@ -144,8 +144,10 @@ void TrafficFindBar::showCount() {
 }
 
 void TrafficFindBar::keyPressEvent(QKeyEvent* event) {
+    // Nothing stays hidden: with the bar goes its filter, so the window shows everything again.
     if (event->key() == Qt::Key_Escape) {
         m_find->clear();
+        m_filter->clear();
         hide();
         m_window.setFocus();
         return;

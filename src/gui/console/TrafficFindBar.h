@@ -18,7 +18,7 @@ class ModuleConsole;
 
 // The bar under a console's traffic window: find (text, or bytes in any usual notation, every
 // match marked, next and previous, the count) and the filter that shows only the entries
-// holding a text. Hidden until Ctrl+F; Escape hides it again (the filter stays).
+// holding a text. Hidden until Ctrl+F; Escape hides it again and ends its find and filter.
 class TrafficFindBar : public QWidget {
     Q_OBJECT
 public:

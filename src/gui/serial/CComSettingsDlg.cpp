@@ -16,7 +16,16 @@
 namespace tovan {
 namespace {
 
+// The port box is wider than the dialog's layout gives it, so that names such as
+// "SIM-VM77-1" or "rfc2217://lab-host:2001" show whole; what stands right of it moves along.
+constexpr int PORT_BOX_EXTRA = 70;
+
+QRect widened(QRect units) {
+    return units.x() >= 90 ? units.translated(PORT_BOX_EXTRA, 0) : units;
+}
+
 QWidget* place(QWidget* widget, int id, QRect units) {
+    units = widened(units);
     widget->setGeometry(dlu::toPixels(units.x(), units.y(), units.width(), units.height()));
     if (id != 0)
         widget->setObjectName(QString::number(id));
@@ -56,18 +65,20 @@ CComSettingsDlg::CComSettingsDlg(const ComSettingsForm& values, QWidget* parent,
         m_memory = m_ownMemory.get();
     }
     setObjectName(QString::number(DIALOG_ID));
-    setWindowTitle(QString());
+    setWindowTitle(QStringLiteral("COM settings"));
     setFont(dlu::dialogFont());
-    setFixedSize(dlu::toPixels(QSize(231, 145)));
+    setFixedSize(dlu::toPixels(QSize(231 + PORT_BOX_EXTRA, 145)));
     buildGroups();
 
     m_port = new PortComboBox(
         ports ? std::move(ports) : PortComboBox::PortSource(availablePortNames), this);
-    place(m_port, 1000, QRect(27, 9, 48, 14));
+    place(m_port, 1000, QRect(27, 9, 48 + PORT_BOX_EXTRA, 14));
     m_baud = new QComboBox(this);
     m_baud->setEditable(true);
     m_baud->setInsertPolicy(QComboBox::NoInsert);
     for (const char* rate : BAUD_LIST)
+        m_baud->addItem(QString::fromLatin1(rate));
+    for (const char* rate : MORE_BAUD_RATES)
         m_baud->addItem(QString::fromLatin1(rate));
     place(m_baud, 1001, QRect(27, 49, 48, 14));
 
@@ -119,7 +130,7 @@ void CComSettingsDlg::portTextChanged(const QString& text) {
 
 void CComSettingsDlg::buildGroups() {
     const std::pair<const char*, QRect> groups[] = {
-        {"COM", QRect(16, 0, 67, 30)},       {"Baudrate", QRect(16, 36, 68, 32)},
+        {"COM", QRect(16, 0, 67 + PORT_BOX_EXTRA, 30)}, {"Baudrate", QRect(16, 36, 68, 32)},
         {"Parity", QRect(93, 0, 72, 69)},    {"Flowcontrol", QRect(16, 78, 68, 53)},
         {"Stopbits", QRect(93, 78, 72, 53)},
     };

@@ -1,6 +1,12 @@
 #include "gui/shared/QtDialogService.h"
 
+#include "gui/shared/DataPlaces.h"
+
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QFileDialog>
@@ -66,24 +72,38 @@ DialogService::Answer QtDialogService::messageBox(QWidget* parent, const QString
     return fromQt(box.exec());
 }
 
+// File dialogs start in the folder the user last chose a file in; the first time in the
+// folder of the sample command lists, where there is one.
+QString QtDialogService::startFolder() {
+    const QString last = QSettings().value(QStringLiteral("Dialogs/LastFolder")).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return findDataPlaces(QCoreApplication::applicationDirPath(), QDir::currentPath()).examples;
+}
+
+QString QtDialogService::remember(const QString& path) {
+    if (!path.isEmpty())
+        QSettings().setValue(QStringLiteral("Dialogs/LastFolder"), QFileInfo(path).absolutePath());
+    return path;
+}
+
 QString QtDialogService::saveFileName(QWidget* parent, const QString& caption,
                                       const QString& defaultSuffix, const QString& filter) {
-    QFileDialog dialog(parent, caption, QString(), filter);
+    QFileDialog dialog(parent, caption, startFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return remember(dialog.selectedFiles().constFirst());
 }
 
 QString QtDialogService::openFileName(QWidget* parent, const QString& caption,
                                       const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr,
-                                        QFileDialog::ReadOnly);
+    return remember(QFileDialog::getOpenFileName(parent, caption, startFolder(), filter, nullptr,
+                                                 QFileDialog::ReadOnly));
 }
 
-// The "New" dialog: a list of the document kinds, the first one selected, OK and Cancel.
 QString QtDialogService::askText(QWidget* parent, const QString& caption, const QString& label,
                                  const QString& text) {
     bool accepted = false;
@@ -92,6 +112,7 @@ QString QtDialogService::askText(QWidget* parent, const QString& caption, const 
     return accepted ? (typed.isNull() ? QString("") : typed) : QString();
 }
 
+// The "New" dialog: a list of the document kinds, the first one selected, OK and Cancel.
 int QtDialogService::chooseFromList(QWidget* parent, const QString& caption,
                                     const QStringList& entries) {
     QDialog dialog(parent);

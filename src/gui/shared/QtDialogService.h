@@ -12,6 +12,10 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& defaultSuffix,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    // Where a file dialog starts, and the folder of a chosen file kept for the next one.
+    static QString startFolder();
+    static QString remember(const QString& path);
+
     QString askText(QWidget* parent, const QString& caption, const QString& label,
                     const QString& text) override;
     int chooseFromList(QWidget* parent, const QString& caption,

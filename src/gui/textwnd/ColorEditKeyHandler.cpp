@@ -40,9 +40,12 @@ bool isAccelerator(const QKeyEvent* event) {
 }
 
 // A Ctrl combination types nothing (Ctrl with Alt is AltGr on many keyboards and does).
+// Alt alone types nothing either: Alt with a letter opens the menu it underlines.
 bool typesText(const QKeyEvent* event) {
     const auto mods = event->modifiers();
-    return !(mods & Qt::ControlModifier) || (mods & Qt::AltModifier);
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    return ctrl ? alt : !alt;
 }
 
 bool isEnterKey(int key) {

@@ -116,4 +116,14 @@ void ColorEditPainter::paintRun(QPainter& painter, const ColorEditModel& model,
     painter.drawGlyphRun(QPointF(0, 0), m_run);
 }
 
+void ColorEditPainter::shiftHighlights(int lines, int lineCount) {
+    if (m_highlights.empty())
+        return;
+    for (TextMatch& match : m_highlights)
+        match.line += lines;
+    m_highlights.erase(std::remove_if(m_highlights.begin(), m_highlights.end(),
+                                      [&](const TextMatch& match) { return match.line >= lineCount; }),
+                       m_highlights.end());
+}
+
 } // namespace tovan

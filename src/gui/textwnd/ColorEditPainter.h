@@ -37,6 +37,9 @@ public:
     // to bottom.
     void setHighlights(std::vector<TextMatch> highlights) { m_highlights = std::move(highlights); }
     const std::vector<TextMatch>& highlights() const { return m_highlights; }
+    // `lines` lines came in on top: every mark moves down with its text; marks beyond the
+    // text's `lineCount` lines are gone.
+    void shiftHighlights(int lines, int lineCount);
     void paint(QPainter& painter, const ColorEditModel& model, const TextViewport& view,
                const QRect& exposed);
 

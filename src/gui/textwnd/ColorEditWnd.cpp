@@ -56,8 +56,17 @@ ColorEditWnd::~ColorEditWnd() {
     m_model.setHooks(nullptr);
 }
 
+// Entries come in on top. Where the user reads further down, the same lines stay on the
+// screen; at the top the newest shows as it comes. Marks of found text move with their lines.
 void ColorEditWnd::AddLine(std::string_view text, Colour colour) {
+    const int first = m_view.firstLine();
+    // The model drops what lies beyond its limit before it adds the entry on top.
+    const int kept = std::min(m_model.lineCount(), m_model.lineLimit());
     m_model.AddLine(text, colour);
+    const int inserted = m_model.lineCount() - kept;
+    m_painter.shiftHighlights(inserted, m_model.lineCount());
+    if (first > 0)
+        ScrollToLine(first + inserted);
 }
 
 void ColorEditWnd::Reset() {

@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include <vector>
+
 #include <array>
 
 namespace tovan {
@@ -87,10 +89,12 @@ void TreeCommandHandler::setActiveView(bool active) {
     updateActions();
 }
 
-// The context menu belongs to the tree the user just clicked, so only Copy and Paste have
-// conditions there; Cut never does anything but is offered.
+// The context menu belongs to the tree the user just clicked, and the menu bar shows only the
+// active console's tree commands, so wherever the focus is in the console they work on its tree;
+// only Copy and Paste have conditions. Cut never does anything but is offered.
 bool TreeCommandHandler::isEnabled(int commandId, MenuKind menu) const {
-    const bool active = menu == MenuKind::ContextMenu || isActiveView();
+    const bool active = menu == MenuKind::ContextMenu || menu == MenuKind::MenuBar ||
+                        isActiveView();
     switch (commandId) {
     case ID_COPY_COMMAND:
         return active && m_view.selectedItem();
@@ -218,12 +222,28 @@ void TreeCommandHandler::newFolder() {
         m_view.editItem(item);
 }
 
+// "Delete item ?" with the item named, and for a folder what goes with it.
+QString TreeCommandHandler::deleteQuestion(const QTreeWidgetItem* item) {
+    QString question = QStringLiteral("Delete item ?\n\n\"%1\"").arg(item->text(0));
+    int inside = 0;
+    std::vector<const QTreeWidgetItem*> open{item};
+    while (!open.empty()) {
+        const QTreeWidgetItem* folder = open.back();
+        open.pop_back();
+        for (int i = 0; i < folder->childCount(); ++i, ++inside)
+            open.push_back(folder->child(i));
+    }
+    if (inside > 0)
+        question += QStringLiteral(" and the %1 item(s) in it").arg(inside);
+    return question;
+}
+
 void TreeCommandHandler::removeSelected() {
     QTreeWidgetItem* item = m_view.selectedItem();
     if (!item)
         return;
     const DialogService::Answer answer = dialogs().messageBox(
-        &m_view, QStringLiteral("Delete item ?"), QStringLiteral("Confirm action"),
+        &m_view, deleteQuestion(item), QStringLiteral("Confirm action"),
         DialogService::Icon::Question, DialogService::Buttons::YesNo);
     if (answer != DialogService::Answer::Yes)
         return;

@@ -59,6 +59,7 @@ private:
                                 std::uint32_t length, const std::uint8_t* data);
     void newCommand();
     void newFolder();
+    static QString deleteQuestion(const QTreeWidgetItem* item);
     void removeSelected();
     void renameSelected();
     void copySelected();

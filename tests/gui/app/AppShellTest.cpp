@@ -189,7 +189,7 @@ TEST_F(AppShell, MenusCaptionAndBackgroundFollowTheConsoles) {
     EXPECT_EQ(frame().activeConsole()->family(), ModuleFamily::VM77);
     EXPECT_EQ(frame().currentMenuId(), 138);
     EXPECT_EQ(frame().menuTitles(),
-              (QStringList{"&File", "&Edit", "&View", "Settings", "Command", "&Window", "&Help"}));
+              (QStringList{"&File", "&Edit", "&View", "&Settings", "&Command", "&Window", "&Help"}));
     // A maximized console adds its own window text, as MDI windows do: " - [VM77]".
     EXPECT_TRUE(frame().windowTitle().startsWith("TOVAN Commander V" TOVAN_VERSION " - VM77-M1"));
     CTOVANStudioDoc* vx31 = docs().openDocumentFile(q(list("a.tcs", "VX31")));
@@ -225,8 +225,10 @@ TEST_F(AppShell, PrintsTheTrafficTextThroughThePrintDialog) {
 TEST(WorkbenchCommandLine, OnlyOpenOpensFiles) {
     const char* plain[] = {"tovan-workbench", "list.tcs"};
     EXPECT_TRUE(WorkbenchCommandLine::read(2, plain).open.isEmpty());
+    EXPECT_EQ(WorkbenchCommandLine::read(2, plain).ignored, QStringList{"list.tcs"}) << "told";
     const char* open[] = {"tovan-workbench", "--open", "a.tcs", "b.tcs", "-style", "fusion"};
     EXPECT_EQ(WorkbenchCommandLine::read(6, open).open, (QStringList{"a.tcs", "b.tcs"}));
+    EXPECT_TRUE(WorkbenchCommandLine::read(6, open).ignored.isEmpty());
 }
 
 // The program itself: it answers on the terminal without a display, and a second start with

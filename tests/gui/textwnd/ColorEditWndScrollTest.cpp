@@ -105,12 +105,22 @@ TEST_F(TrafficWindowTest, KeysMoveTheCaretAndKeepItInView) {
     EXPECT_EQ(view().firstLine(), 0);
 }
 
-TEST_F(TrafficWindowTest, AddLineLeavesTheViewWhereItIs) {
+// Scrolled away from the newest entry, the user keeps reading the same lines while entries
+// come in above them; at the top the newest shows as it comes.
+TEST_F(TrafficWindowTest, AddLineKeepsTheLinesBeingReadInView) {
     addNumberedLines(100);
     wheel(-120);
+    const std::string reading = text(view().firstLine());
     window->AddLine("\nnew", 0);
-    EXPECT_EQ(view().firstLine(), 5);
+    EXPECT_EQ(view().firstLine(), 6); // five lines down, and one line came in above
+    EXPECT_EQ(text(view().firstLine()), reading);
     EXPECT_EQ(text(1), "new");
+
+    wheel(120 * 3);
+    ASSERT_EQ(view().firstLine(), 0);
+    window->AddLine("\nnewer", 0);
+    EXPECT_EQ(view().firstLine(), 0);
+    EXPECT_EQ(text(1), "newer");
 }
 
 } // namespace

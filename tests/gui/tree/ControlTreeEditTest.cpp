@@ -75,7 +75,7 @@ TEST_F(TreeViewTest, RemoveAsksAndDeletesTheSubtreeOnYesOnly) {
     dialogs.answers = {Answer::No};
     QTest::keyClick(&view, Qt::Key_Delete);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Delete item ?");
+    EXPECT_EQ(dialogs.shown[0].text, "Delete item ?\n\n\"Setup\" and the 3 item(s) in it");
     EXPECT_EQ(dialogs.shown[0].caption, "Confirm action");
     EXPECT_EQ(dialogs.shown[0].icon, DialogService::Icon::Question);
     EXPECT_EQ(dialogs.shown[0].buttons, DialogService::Buttons::YesNo);
