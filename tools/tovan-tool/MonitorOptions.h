@@ -42,6 +42,7 @@ struct MetersOptions {
     bool live = false;      // --port given: listen on monitor.port
     MonitorOptions monitor; // the port and how long to listen
     bool csv = false;
+    std::string date; // YYYY-MM-DD, the day the traffic text starts on; none: today
 };
 
 // Makes the frames to send from the frame arguments: --send as given, --frame with start

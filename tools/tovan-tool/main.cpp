@@ -1,5 +1,6 @@
 // tovan-tool: the workbench's telegram decoder, command lists, ports and a console without a
 // window, on the command line.
+#include "core/wmbus/MeterTable.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 #include "tools/tovan-tool/RunOptions.h"
@@ -121,6 +122,19 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
     meters->add_option("--seconds", line.metersSeconds,
                        "with --port: listen this long (default: until Ctrl+C)");
     meters->add_flag("--csv", line.meters.csv, "print the table as CSV");
+    meters
+        ->add_option("--date", line.meters.date,
+                     "the day the traffic text starts on, YYYY-MM-DD (entries name only the "
+                     "time of day; one more than 12 hours before the entry above it is on the "
+                     "next day); default: today, said on standard error")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                MeterTable::Day day;
+                return MeterTable::Day::parse(text, day)
+                           ? std::string()
+                           : "\"" + text + "\" names no day; give it as YYYY-MM-DD";
+            },
+            "YYYY-MM-DD"));
 }
 
 void addRunCommand(CLI::App& app, CommandLine& line) {
@@ -163,6 +177,11 @@ bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
     options.live = !line.metersPort.empty();
     if (options.live && !options.files.empty()) {
         std::cerr << "tovan-tool meters: give files or --port, not both\n";
+        return false;
+    }
+    if (options.live && !options.date.empty()) {
+        std::cerr << "tovan-tool meters: --date is for traffic text; meters heard on --port "
+                     "carry the time they were heard\n";
         return false;
     }
     MonitorOptions& monitor = options.monitor;
