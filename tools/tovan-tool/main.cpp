@@ -1,12 +1,16 @@
 // tovan-tool: the workbench's telegram decoder, command lists, ports and a console without a
 // window, on the command line.
+#include "core/frames/ModuleFamily.h"
+#include "core/serial/SimulatedPorts.h"
 #include "core/wmbus/MeterTable.h"
 #include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/HelpFormatter.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 #include "tools/tovan-tool/RunOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 
 using namespace tovan;
 using namespace tovan::tool;
@@ -69,8 +73,10 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
                      "a device (/dev/ttyUSB0), COMn, a name under /dev or a simulated module "
                      "(SIM-VX31-1); see \"tovan-tool ports\"")
         ->required();
-    monitor->add_option("--family", line.family, "module family: vx31 or vm77 (any case)")
-        ->required()
+    monitor
+        ->add_option("--family", line.family,
+                     "module family: vx31 or vm77 (any case); a simulated module's own family "
+                     "when not given")
         ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
     monitor
         ->add_option("--baud", options.port.dcb.BaudRate,
@@ -142,7 +148,7 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
         "run", "Run a test plan on a port: send frames, check the answers and their times, "
                "print each step and a summary, write a JUnit report. Exit status 0 when every "
                "step passed, 1 when one failed (or the port failed), 2 for a bad plan or "
-               "command line.\n"
+               "command line.\n\n"
                "Plan text, one step a line, # starts a comment:\n"
                "  send FRAME                    a frame as a command list stores it\n"
                "  send-fields C1 C2 DATA        (vm77: CMD DATA) start, length, checksum added\n"
@@ -151,9 +157,9 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
                "                                any byte, LEN and CS the frame's own length and\n"
                "                                checksum, * any rest (last, or before CS)\n"
                "  expect none within MS         no frame arrives\n"
-               "  wait MS\n"
-               "  repeat N {  ...  }            nested as deep as needed; } on a line of its own\n"
-               "  note TEXT\n"
+               "  wait MS                       let time pass; frames wait for the next expect\n"
+               "  repeat N { ... }              nested as deep as needed; } on a line of its own\n"
+               "  note TEXT                     shown when the run gets there, names the results\n"
                "  stop-on-failure on|off        off at the start");
     RunOptions& options = line.run;
     run->add_option("PLAN", options.planPath, "the plan; \"-\": standard input")->required();
@@ -194,10 +200,40 @@ bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
     return true;
 }
 
+// The family a simulator registered the port for; none for any other port.
+std::optional<ModuleFamily> registeredFamily(const std::string& port) {
+    const std::string model = simulatedPortModel(port);
+    for (const ModuleFamily family : {ModuleFamily::VX31, ModuleFamily::VM77})
+        if (model == modelName(family))
+            return family;
+    return std::nullopt;
+}
+
+// The family of --family, else the one a simulated module was registered for. False after
+// printing why there is none.
+bool chooseFamily(const std::string& given, MonitorOptions& options) {
+    const std::string& port = options.port.portName;
+    const std::optional<ModuleFamily> registered = registeredFamily(port);
+    if (given.empty() && !registered) {
+        std::cerr << "tovan-tool monitor: --family is needed: " << port
+                  << " is not a simulated module, whose registration would name it\n";
+        return false;
+    }
+    options.family = given.empty()     ? *registered
+                     : given == "vx31" ? ModuleFamily::VX31
+                                       : ModuleFamily::VM77;
+    if (registered && *registered != options.family)
+        std::cerr << "tovan-tool: warning: " << port << " is a simulated "
+                  << familyOption(*registered) << " module, monitored as "
+                  << familyOption(options.family) << '\n';
+    return true;
+}
+
 // Everything the parser could not check by itself. False after printing why.
 bool completeMonitorOptions(CLI::App& monitor, CommandLine& line) {
     MonitorOptions& options = line.monitor;
-    options.family = line.family == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
+    if (!chooseFamily(line.family, options))
+        return false;
     DcbTemplate& dcb = options.port.dcb;
     dcb.Parity = line.parity == "odd" ? ODDPARITY : line.parity == "even" ? EVENPARITY : NOPARITY;
     dcb.StopBits = line.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
@@ -245,10 +281,11 @@ int main(int argc, char** argv) {
     CLI::App app("The TOVAN Commander workbench on the command line: decode telegrams, read "
                  "and check command lists, list ports, watch and drive a module.",
                  "tovan-tool");
+    app.formatter(std::make_shared<HelpFormatter>()); // before the commands, which take it over
     app.set_version_flag("--version", "tovan-tool " TOVAN_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 the work failed or found something, 2 wrong command "
+    app.footer("Exit status:\n  0 done, 1 the work failed or found something, 2 wrong command "
                "line.");
     CommandLine line;
     addFileCommands(app, line);
