@@ -75,6 +75,31 @@ TEST_F(ToolFiles, DecodeTakesTheByteFormsOfTheFindBar) {
     EXPECT_EQ(result.err.rfind("standard input:5: not hex text", 0), 0u) << result.err;
 }
 
+// A log names only times of day: its first day comes from --date, else it is today, and the
+// tool says so (on standard error: the CSV stays a CSV).
+TEST_F(ToolFiles, MetersDatesALogOverMidnightFromTheDayGiven) {
+    const std::string entry = "  RX:\r\n " + std::string(tovan::testTelegram(2)) + "\r\n\r\n";
+    const std::string log = m_dir.write("log.txt", "23:59:50" + entry + "00:00:10" + entry);
+    auto result = runTool({"meters", "--csv", "--date", "2026-12-31", log});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find(",2,2026-12-31 23:59:50,2027-01-01 00:00:10,20.0,"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.err, "");
+
+    result = runTool({"meters", log});
+    EXPECT_EQ(result.status, 0);
+    const std::string said = "taken to start today, ";
+    const std::size_t at = result.err.find(said);
+    ASSERT_NE(at, std::string::npos) << result.err;
+    const std::string today = result.err.substr(at + said.size(), 10);
+    EXPECT_NE(result.out.find(today + " 23:59:50"), std::string::npos) << result.out;
+
+    result = runTool({"meters", "--date", "2026-02-30", log});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("\"2026-02-30\" names no day"), std::string::npos) << result.err;
+}
+
 TEST_F(ToolFiles, DecodesRecordsAndJsonWithAKeyFileOnlyItsOwnerCanRead) {
     // The simulator's encrypted water meter, and its key as the README gives it.
     const std::string telegram =
