@@ -1,10 +1,12 @@
 // tovan-tool decode, list and check, run as a user runs them.
+#include "core/textwnd/TextSearch.h"
 #include "core/wmbus/TestTelegrams.h"
 #include "tests/support/ScratchDir.h"
 #include "tests/tools/ToolProcess.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -41,9 +43,59 @@ TEST_F(ToolFiles, DecodesPastedTelegramsAndReportsUnreadableFiles) {
                               "FF 01 02 03 04 05 06 07 08 09 0A\nnot a telegram\n\n");
     EXPECT_EQ(result.err, "tovan-tool: cannot read " + m_dir.path("missing.txt") +
                               ": No such file or directory\nstandard input:4: not hex text; give "
-                              "a telegram as pairs of hex digits in any case, spaces or tabs "
-                              "between them as you like (\"2E 44 93 15\", \"2e449315\"); no 0x, "
-                              "colons or commas\n");
+                              "a telegram as hex bytes in any case, two digits a byte, each with "
+                              "0x or without, spaces, tabs, colons, commas or dashes between them "
+                              "or nothing (\"2E 44 93 15\", \"2e449315\", \"0x2E, 0x44\", "
+                              "\"2E:44:93\")\n");
+}
+
+// A telegram copied from a C array, a debugger or a sniffer decodes as the spaced form does,
+// in exactly the forms the find bar takes as bytes.
+TEST_F(ToolFiles, DecodeTakesTheByteFormsOfTheFindBar) {
+    const std::string spaced(tovan::testTelegram(2));
+    std::string hex0x, colons, dashes, tabs;
+    for (std::size_t at = 0; at < spaced.size(); at += 3) {
+        const std::string byte = spaced.substr(at, 2);
+        const bool first = at == 0;
+        hex0x += (first ? "0x" : ", 0x") + byte;
+        colons += (first ? "" : ":") + byte;
+        dashes += (first ? "" : "-") + byte;
+        tabs += (first ? "" : "\t") + byte;
+    }
+    const std::string odd = "0x37, 0x4";
+    EXPECT_EQ(tovan::hexBytesQuery(odd), ""); // the find bar refuses it too
+
+    const auto result = runTool({"decode"}, hex0x + "\n" + colons + "\r\n" + dashes + "\n" + tabs +
+                                                "\n" + odd + "\n");
+    EXPECT_EQ(result.status, 0);
+    const std::string decoded = spaced + "\n" + DECODED_C;
+    EXPECT_EQ(result.out, decoded + decoded + decoded + decoded);
+    EXPECT_EQ(result.err.rfind("standard input:5: not hex text", 0), 0u) << result.err;
+}
+
+// A log names only times of day: its first day comes from --date, else it is today, and the
+// tool says so (on standard error: the CSV stays a CSV).
+TEST_F(ToolFiles, MetersDatesALogOverMidnightFromTheDayGiven) {
+    const std::string entry = "  RX:\r\n " + std::string(tovan::testTelegram(2)) + "\r\n\r\n";
+    const std::string log = m_dir.write("log.txt", "23:59:50" + entry + "00:00:10" + entry);
+    auto result = runTool({"meters", "--csv", "--date", "2026-12-31", log});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find(",2,2026-12-31 23:59:50,2027-01-01 00:00:10,20.0,"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.err, "");
+
+    result = runTool({"meters", log});
+    EXPECT_EQ(result.status, 0);
+    const std::string said = "taken to start today, ";
+    const std::size_t at = result.err.find(said);
+    ASSERT_NE(at, std::string::npos) << result.err;
+    const std::string today = result.err.substr(at + said.size(), 10);
+    EXPECT_NE(result.out.find(today + " 23:59:50"), std::string::npos) << result.out;
+
+    result = runTool({"meters", "--date", "2026-02-30", log});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("\"2026-02-30\" names no day"), std::string::npos) << result.err;
 }
 
 TEST_F(ToolFiles, DecodesRecordsAndJsonWithAKeyFileOnlyItsOwnerCanRead) {
@@ -180,7 +232,7 @@ TEST_F(ToolFiles, DecodeWarnsWhatItCannotTrustAndKeepsNoLongLine) {
     const std::string tool = m_dir.path("tovan-tool");
     ASSERT_EQ(std::system(("cp " + std::string(TOVAN_TOOL_PATH) + " " + tool).c_str()), 0);
     tovan::test::ChildProcess::Setup setup;
-    setup.stdinPath = m_dir.write("in", cut + "\n" + std::string(800, '0') + "\n" + cut + "\n");
+    setup.stdinPath = m_dir.write("in", cut + "\n" + std::string(1600, '0') + "\n" + cut + "\n");
     setup.stdoutPath = m_dir.path("out");
     setup.stderrPath = m_dir.path("err");
     setup.folder = m_dir.path();
@@ -193,7 +245,7 @@ TEST_F(ToolFiles, DecodeWarnsWhatItCannotTrustAndKeepsNoLongLine) {
                   "tovan-tool: no manufacturer table \"mbus.cfg\" found (looked for mbus.cfg, " +
                   m_dir.path("mbus.cfg") + ", " + m_dir.path("../share/tovan/mbus.cfg") +
                   "); manufacturer names stay empty\nstandard input:2: longer than the longest "
-                  "telegram (255 bytes, 764 characters as hex text); skipped\n" +
+                  "telegram (255 bytes, 1530 characters even as \"0x2E, 0x44, ...\"); skipped\n" +
                   "standard input:3" + length.substr(16));
 
     // 50 MB on one line through a pipe: the tool's memory stays that of a short line.
@@ -233,4 +285,33 @@ TEST(ToolUsage, WrongCommandLinesExitTwoNamingTheArgument) {
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("--show-discarded"), std::string::npos);
     EXPECT_EQ(runTool({"--version"}).out, "tovan-tool " TOVAN_VERSION "\n");
+}
+
+// help2man makes the manual page from --help-all: each command must come out as a subsection
+// of its own, and no heading of CLI11's may be run into the text around it.
+TEST(ToolUsage, TheManualPageGivesEachCommandItsOwnSubsection) {
+    const std::string help2man = TOVAN_HELP2MAN;
+    if (help2man.empty() || help2man.find("NOTFOUND") != std::string::npos)
+        GTEST_SKIP() << "no help2man";
+    tovan::test::ScratchDir dir;
+    const std::string command = help2man + " --no-info --help-option=--help-all --name=tool " +
+                                "--version-string=1 --output=" + dir.path("page.1") + " " +
+                                TOVAN_TOOL_PATH;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string page = dir.read("page.1");
+    EXPECT_NE(page.find(".SS \"Subcommands:\"\n"), std::string::npos);
+    for (const char* name : {"decode", "list", "check", "ports", "monitor", "meters", "run"})
+        EXPECT_NE(page.find(std::string(".SS \"tovan-tool ") + name + " [OPTIONS]"),
+                  std::string::npos)
+            << name;
+    std::istringstream lines(page);
+    int headings = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("Positionals:") == std::string::npos &&
+            line.find("Options:") == std::string::npos)
+            continue;
+        ++headings;
+        EXPECT_TRUE(line == "Positionals:" || line == "Options:") << line;
+    }
+    EXPECT_EQ(headings, 10); // the arguments of six commands, the options of four
 }

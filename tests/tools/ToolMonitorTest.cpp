@@ -1,7 +1,9 @@
 // tovan-tool monitor against pseudo-terminals whose master side plays the module.
 #include "core/frames/CHexCodec.h"
+#include "core/serial/SimulatedPorts.h"
 #include "core/wmbus/TestTelegrams.h"
 #include "tests/support/PtyPair.h"
+#include "tests/support/ScratchDir.h"
 #include "tests/tools/ToolProcess.h"
 
 #include <chrono>
@@ -18,10 +20,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Waits until the tool's output holds `text`.
-bool waitForOutput(const ToolProcess& tool, const std::string& text) {
+// Waits until the tool's output (or its standard error) holds `text`.
+bool waitForOutput(const ToolProcess& tool, const std::string& text, bool errors = false) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (tool.out().find(text) == std::string::npos) {
+    while ((errors ? tool.err() : tool.out()).find(text) == std::string::npos) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -214,4 +216,48 @@ TEST(ToolMonitor, BuildsFramesOfBothFamiliesAndNamesTheLimitOfOnesThatCannotGo) 
     EXPECT_EQ(noRoom.status, 2);
     EXPECT_NE(noRoom.err.find("has 300 data bytes; a frame holds at most 255"), std::string::npos)
         << noRoom.err;
+}
+
+// A simulated module's registration names its family; frames of the other family are told
+// once, whichever way round.
+TEST(ToolMonitor, TakesTheFamilyOfASimulatedModuleAndTellsFramesOfTheOtherFamily) {
+    tovan::test::ScratchDir runtime;
+    const char* previous = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = previous ? previous : "";
+    ::setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    PtyPair module;
+    const std::string name = tovan::registerSimulatedPort("VM77", module.slavePath());
+    ASSERT_EQ(name, "SIM-VM77-1");
+    {
+        ToolProcess vm77({"monitor", name, "--frame", "01", "--seconds", "60"});
+        EXPECT_EQ(module.read(4, 15000), bytesOf("FF 01 00 FE"));
+        for (int i = 0; i < 2; ++i) { // a VX31 answer: FE read as a raw frame's length
+            module.write(bytesOf("FE 00 81 00 81"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_TRUE(waitForOutput(vm77, "warning", true));
+        vm77.interrupt();
+        EXPECT_EQ(vm77.wait(), 0);
+        EXPECT_EQ(vm77.err(), "tovan-tool: warning: the module sends vx31 frames (FE 00 81 00 81), "
+                              "which a vm77 receiver does not take; try --family vx31\n");
+    }
+    const auto byDevice = tovan::test::runTool({"monitor", module.slavePath(), "--seconds", "1"});
+    EXPECT_EQ(byDevice.status, 0) << byDevice.err;
+    ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    if (!previous)
+        ::unsetenv("XDG_RUNTIME_DIR");
+
+    const auto unknown = tovan::test::runTool({"monitor", module.slavePath(), "--seconds", "1"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("--family is needed"), std::string::npos) << unknown.err;
+
+    ToolProcess vx31({"monitor", module.slavePath(), "--family", "vx31", "--seconds", "60"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    module.write(bytesOf(tovan::testTelegram(2))); // bytes before any FE, then a pause
+    EXPECT_TRUE(waitForOutput(vx31, "warning", true));
+    vx31.interrupt();
+    EXPECT_EQ(vx31.wait(), 0);
+    EXPECT_EQ(vx31.out(), "");
+    EXPECT_EQ(vx31.err(), "tovan-tool: warning: the module sends vm77 frames (37 44 79 16 2B 04 62 "
+                          "40 ...), which a vx31 receiver does not take; try --family vm77\n");
 }

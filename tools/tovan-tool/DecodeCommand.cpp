@@ -1,6 +1,6 @@
 #include "core/frames/CHexCodec.h"
 #include "core/frames/FrameLayout.h"
-#include "core/frames/HexInput.h"
+#include "core/textwnd/TextSearch.h"
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/ReadingJson.h"
 #include "core/wmbus/RecordText.h"
@@ -17,14 +17,28 @@
 namespace tovan::tool {
 namespace {
 
-// The longest telegram a module passes on (a raw frame of 255 bytes) as hex text with one
-// space between bytes. A longer line is no telegram and is refused without being kept.
+// The longest telegram a module passes on (a raw frame of 255 bytes), written in the widest
+// of the usual forms ("0x2E, " a byte). A longer line is no telegram and is refused without
+// being kept.
 constexpr std::size_t MAX_TELEGRAM_BYTES = frame::VM77_MAX_RAW_FRAME;
-constexpr std::size_t MAX_LINE = 3 * MAX_TELEGRAM_BYTES - 1;
+constexpr std::size_t MAX_LINE = 6 * MAX_TELEGRAM_BYTES;
 
 const char* const ACCEPTED_FORMS =
-    "give a telegram as pairs of hex digits in any case, spaces or tabs between them as you "
-    "like (\"2E 44 93 15\", \"2e449315\"); no 0x, colons or commas";
+    "give a telegram as hex bytes in any case, two digits a byte, each with 0x or without, "
+    "spaces, tabs, colons, commas or dashes between them or nothing (\"2E 44 93 15\", "
+    "\"2e449315\", \"0x2E, 0x44\", \"2E:44:93\")";
+
+// The bytes of a line written in any of the forms the traffic window's find bar takes as
+// bytes, tabs as well. False for anything else.
+bool parseTelegramLine(std::string line, std::vector<std::uint8_t>& bytes) {
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    const std::string hex = hexBytesQuery(line);
+    if (hex.empty())
+        return false;
+    bytes.assign(static_cast<std::size_t>(CHexCodec::HexByteCount(hex)), 0);
+    CHexCodec().HexToBytes(hex, bytes.data(), bytes.size());
+    return true;
+}
 
 // Reads lines of at most `limit` characters; the rest of a longer line is skipped unread
 // into memory, so any input costs the same little memory.
@@ -82,7 +96,7 @@ public:
             if (tooLong)
                 warn(where + "longer than the longest telegram (" +
                      std::to_string(MAX_TELEGRAM_BYTES) + " bytes, " + std::to_string(MAX_LINE) +
-                     " characters as hex text); skipped");
+                     " characters even as \"0x2E, 0x44, ...\"); skipped");
             else if (line.find_first_not_of(" \t") != std::string::npos)
                 decodeLine(line, where);
         }
@@ -91,7 +105,7 @@ public:
 private:
     void decodeLine(const std::string& line, const std::string& where) {
         std::vector<std::uint8_t> bytes;
-        if (!parseHexInput(line, bytes)) {
+        if (!parseTelegramLine(line, bytes)) {
             warn(where + "not hex text; " + ACCEPTED_FORMS);
             return;
         }

@@ -46,6 +46,10 @@ int runMeters(const MetersOptions& options) {
         printTable(table, options.csv);
         return status;
     }
+    // Traffic text names only times of day; each file starts on the day given.
+    MeterTable::Day day = MeterTable::Day::today();
+    if (!options.date.empty())
+        MeterTable::Day::parse(options.date, day); // checked with the command line
     const CTelegramDecoder decoder;
     bool failed = false;
     for (const std::string& name :
@@ -56,8 +60,11 @@ int runMeters(const MetersOptions& options) {
             continue;
         }
         std::istringstream text(content);
-        table.readTrafficText(text, decoder);
+        table.readTrafficText(text, decoder, day);
     }
+    if (options.date.empty() && !table.rows().empty())
+        std::cerr << "tovan-tool meters: the traffic names no date; taken to start today, "
+                  << day.text() << " (--date YYYY-MM-DD names the day)\n";
     printTable(table, options.csv);
     return failed ? EXIT_FAILED : 0;
 }

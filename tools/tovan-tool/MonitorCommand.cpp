@@ -7,6 +7,7 @@
 #include "core/hub/ConsoleMessage.h"
 #include "core/hub/EventLoop.h"
 #include "core/hub/OwnerEndpoint.h"
+#include "core/serial/FrameFit.h"
 #include "core/serial/LineTime.h"
 #include "core/serial/OpenFailure.h"
 #include "core/serial/PortErrorText.h"
@@ -55,6 +56,8 @@ public:
     }
 
     void deliver(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) override {
+        if (code == CD_RX_FRAME || code == CD_RX_DISCARDED)
+            checkFamily(code, bytes, length);
         if (code == CD_RX_FRAME && m_meters) {
             countMeter(bytes, length);
         } else if (code == CD_RX_FRAME || code == CD_TX_FRAME) {
@@ -91,6 +94,32 @@ public:
     void setMeterKeys(const MeterKeys& keys) { m_reader.setKeys(keys); }
 
 private:
+    // Frames of the other family in what arrives mean the module is not of the family given;
+    // said once. The first family's receiver delivers only frames with its own checksum, so
+    // there only its discards can hold them; the second family's takes FE, the other's start
+    // byte, for the length of a raw frame, so what it delivers is looked at as well.
+    void checkFamily(std::uint32_t code, const std::uint8_t* bytes, std::size_t length) {
+        if (m_familyTold || (code == CD_RX_FRAME && m_family == ModuleFamily::VX31))
+            return;
+        if (code == CD_RX_DISCARDED && length > 0) { // the reason byte first
+            ++bytes;
+            --length;
+        }
+        const ModuleFamily other =
+            m_family == ModuleFamily::VX31 ? ModuleFamily::VM77 : ModuleFamily::VX31;
+        if (!beginsWithFrameOf(other, bytes, length))
+            return;
+        m_familyTold = true;
+        constexpr std::size_t SHOWN = 8;
+        std::string hex;
+        m_codec.BytesToHex(bytes, std::min(length, SHOWN), hex);
+        std::fflush(stdout);
+        std::cerr << "tovan-tool: warning: the module sends " << familyOption(other) << " frames ("
+                  << hex << (length > SHOWN ? " ..." : "") << "), which a "
+                  << familyOption(m_family) << " receiver does not take; try --family "
+                  << familyOption(other) << '\n';
+    }
+
     void countMeter(const std::uint8_t* bytes, std::size_t length) {
         std::string hex;
         m_codec.BytesToHex(bytes, length, hex);
@@ -140,6 +169,7 @@ private:
     bool m_showDiscarded;
     bool m_milliseconds;
     bool m_portLost = false;
+    bool m_familyTold = false;
     std::string m_lossReason;
     CHexCodec m_codec;
     CTelegramDecoder m_decoder;
@@ -247,7 +277,8 @@ bool openPort(SerialChannel& channel, const MonitorOptions& options, MonitorCons
     const std::uint32_t result = channel.OpenPort(options.port.portName, options.port.dcb, console,
                                                   slot, options.port.remote);
     if (result == 0) {
-        channel.SetReportDiscards(slot, options.showDiscarded);
+        // Shown with --show-discarded; frames of the other family among them are told anyway.
+        channel.SetReportDiscards(slot, true);
         return true;
     }
     const std::string& name = options.port.portName;

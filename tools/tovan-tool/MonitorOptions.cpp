@@ -55,6 +55,10 @@ std::string quoted(const std::string& text) {
 
 } // namespace
 
+std::string familyOption(ModuleFamily family) {
+    return family == ModuleFamily::VX31 ? "vx31" : "vm77";
+}
+
 bool buildFrames(MonitorOptions& options, std::string& error) {
     options.frames.clear();
     for (const FrameArgument& argument : options.frameArguments) {

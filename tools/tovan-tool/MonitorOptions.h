@@ -42,7 +42,11 @@ struct MetersOptions {
     bool live = false;      // --port given: listen on monitor.port
     MonitorOptions monitor; // the port and how long to listen
     bool csv = false;
+    std::string date; // YYYY-MM-DD, the day the traffic text starts on; none: today
 };
+
+// The family as --family names it: "vx31", "vm77".
+std::string familyOption(ModuleFamily family);
 
 // Makes the frames to send from the frame arguments: --send as given, --frame with start
 // byte, length and checksum by the composer's rules. False with `error` naming the argument

@@ -1,11 +1,16 @@
 // tovan-tool: the workbench's telegram decoder, command lists, ports and a console without a
 // window, on the command line.
+#include "core/frames/ModuleFamily.h"
+#include "core/serial/SimulatedPorts.h"
+#include "core/wmbus/MeterTable.h"
 #include "tools/tovan-tool/Commands.h"
+#include "tools/tovan-tool/HelpFormatter.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 #include "tools/tovan-tool/RunOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 
 using namespace tovan;
 using namespace tovan::tool;
@@ -79,8 +84,10 @@ void addMonitorCommand(CLI::App& app, CommandLine& line) {
                      "(SIM-VX31-1; see \"tovan-tool ports\"), or a port across the network: "
                      "rfc2217://HOST:PORT or socket://HOST:PORT")
         ->required();
-    monitor->add_option("--family", line.family, "module family: vx31 or vm77 (any case)")
-        ->required()
+    monitor
+        ->add_option("--family", line.family,
+                     "module family: vx31 or vm77 (any case); a simulated module's own family "
+                     "when not given")
         ->transform(CLI::IsMember({"vx31", "vm77"}, CLI::ignore_case));
     monitor
         ->add_option("--baud", options.port.dcb.BaudRate,
@@ -136,6 +143,19 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
     meters->add_option("--seconds", line.metersSeconds,
                        "with --port: listen this long (default: until Ctrl+C)");
     meters->add_flag("--csv", line.meters.csv, "print the table as CSV");
+    meters
+        ->add_option("--date", line.meters.date,
+                     "the day the traffic text starts on, YYYY-MM-DD (entries name only the "
+                     "time of day; one more than 12 hours before the entry above it is on the "
+                     "next day); default: today, said on standard error")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                MeterTable::Day day;
+                return MeterTable::Day::parse(text, day)
+                           ? std::string()
+                           : "\"" + text + "\" names no day; give it as YYYY-MM-DD";
+            },
+            "YYYY-MM-DD"));
 }
 
 void addRunCommand(CLI::App& app, CommandLine& line) {
@@ -143,7 +163,7 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
         "run", "Run a test plan on a port: send frames, check the answers and their times, "
                "print each step and a summary, write a JUnit report. Exit status 0 when every "
                "step passed, 1 when one failed (or the port failed), 2 for a bad plan or "
-               "command line.\n"
+               "command line.\n\n"
                "Plan text, one step a line, # starts a comment:\n"
                "  send FRAME                    a frame as a command list stores it\n"
                "  send-fields C1 C2 DATA        (vm77: CMD DATA) start, length, checksum added\n"
@@ -152,9 +172,9 @@ void addRunCommand(CLI::App& app, CommandLine& line) {
                "                                any byte, LEN and CS the frame's own length and\n"
                "                                checksum, * any rest (last, or before CS)\n"
                "  expect none within MS         no frame arrives\n"
-               "  wait MS\n"
-               "  repeat N {  ...  }            nested as deep as needed; } on a line of its own\n"
-               "  note TEXT\n"
+               "  wait MS                       let time pass; frames wait for the next expect\n"
+               "  repeat N { ... }              nested as deep as needed; } on a line of its own\n"
+               "  note TEXT                     shown when the run gets there, names the results\n"
                "  stop-on-failure on|off        off at the start");
     RunOptions& options = line.run;
     run->add_option("PLAN", options.planPath, "the plan; \"-\": standard input")->required();
@@ -180,6 +200,11 @@ bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
         std::cerr << "tovan-tool meters: give files or --port, not both\n";
         return false;
     }
+    if (options.live && !options.date.empty()) {
+        std::cerr << "tovan-tool meters: --date is for traffic text; meters heard on --port "
+                     "carry the time they were heard\n";
+        return false;
+    }
     MonitorOptions& monitor = options.monitor;
     monitor.family = ModuleFamily::VM77;
     monitor.port.portName = line.metersPort;
@@ -190,10 +215,40 @@ bool completeMetersOptions(CLI::App& meters, CommandLine& line) {
     return true;
 }
 
+// The family a simulator registered the port for; none for any other port.
+std::optional<ModuleFamily> registeredFamily(const std::string& port) {
+    const std::string model = simulatedPortModel(port);
+    for (const ModuleFamily family : {ModuleFamily::VX31, ModuleFamily::VM77})
+        if (model == modelName(family))
+            return family;
+    return std::nullopt;
+}
+
+// The family of --family, else the one a simulated module was registered for. False after
+// printing why there is none.
+bool chooseFamily(const std::string& given, MonitorOptions& options) {
+    const std::string& port = options.port.portName;
+    const std::optional<ModuleFamily> registered = registeredFamily(port);
+    if (given.empty() && !registered) {
+        std::cerr << "tovan-tool monitor: --family is needed: " << port
+                  << " is not a simulated module, whose registration would name it\n";
+        return false;
+    }
+    options.family = given.empty()     ? *registered
+                     : given == "vx31" ? ModuleFamily::VX31
+                                       : ModuleFamily::VM77;
+    if (registered && *registered != options.family)
+        std::cerr << "tovan-tool: warning: " << port << " is a simulated "
+                  << familyOption(*registered) << " module, monitored as "
+                  << familyOption(options.family) << '\n';
+    return true;
+}
+
 // Everything the parser could not check by itself. False after printing why.
 bool completeMonitorOptions(CLI::App& monitor, CommandLine& line) {
     MonitorOptions& options = line.monitor;
-    options.family = line.family == "vx31" ? ModuleFamily::VX31 : ModuleFamily::VM77;
+    if (!chooseFamily(line.family, options))
+        return false;
     DcbTemplate& dcb = options.port.dcb;
     dcb.Parity = line.parity == "odd" ? ODDPARITY : line.parity == "even" ? EVENPARITY : NOPARITY;
     dcb.StopBits = line.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
@@ -241,10 +296,11 @@ int main(int argc, char** argv) {
     CLI::App app("The TOVAN Commander workbench on the command line: decode telegrams, read "
                  "and check command lists, list ports, watch and drive a module.",
                  "tovan-tool");
+    app.formatter(std::make_shared<HelpFormatter>()); // before the commands, which take it over
     app.set_version_flag("--version", "tovan-tool " TOVAN_VERSION);
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 the work failed or found something, 2 wrong command "
+    app.footer("Exit status:\n  0 done, 1 the work failed or found something, 2 wrong command "
                "line.");
     CommandLine line;
     addFileCommands(app, line);

@@ -87,6 +87,24 @@ std::string findSimulatedPort(std::string_view name) {
     return port.devicePath;
 }
 
+std::string simulatedPortModel(const std::string& portName) {
+    // A device is known by its number, whatever path or link names it.
+    struct stat given {};
+    const std::string path =
+        portName.empty() || portName.front() == '/' ? portName : "/dev/" + portName;
+    const bool device = ::stat(path.c_str(), &given) == 0 && S_ISCHR(given.st_mode);
+    for (const SimulatedPort& port : listSimulatedPorts()) {
+        struct stat registered {};
+        const bool same =
+            port.name == portName || (device && ::stat(port.devicePath.c_str(), &registered) == 0 &&
+                                      registered.st_rdev == given.st_rdev);
+        const std::size_t number = port.name.rfind('-'); // SIM-<model>-<n>
+        if (same && number > NAME_PREFIX.size())
+            return port.name.substr(NAME_PREFIX.size(), number - NAME_PREFIX.size());
+    }
+    return {};
+}
+
 std::string registerSimulatedPort(std::string_view model, const std::string& devicePath) {
     const std::string folder = simulatedPortsFolder();
     makeFolders(folder);

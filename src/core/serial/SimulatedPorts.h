@@ -24,6 +24,10 @@ std::vector<SimulatedPort> listSimulatedPorts();
 // The device of a registered, live port name; empty when there is none.
 std::string findSimulatedPort(std::string_view name);
 
+// The model ("VX31", "VM77") a running simulator registered a port for, the port given by its
+// registered name ("SIM-VX31-1") or by its device (/dev/pts/5, pts/5); empty for any other port.
+std::string simulatedPortModel(const std::string& portName);
+
 // Registers `devicePath` for this process under the lowest free name "SIM-<model>-<n>".
 // Returns the name, or an empty string when the folder cannot be written.
 std::string registerSimulatedPort(std::string_view model, const std::string& devicePath);

@@ -4,10 +4,69 @@ namespace tovan {
 
 namespace {
 
-// Device types of EN 13757-3 that the console names, indexed by the type value.
-constexpr const char* DEVICE_TYPES[10] = {
-    "", "", "", "Gas meter", "Heat meter", "", "", "Water meter", "Heat cost allocator", "",
+// The device types EN 13757-3 and the OMS assign, indexed by the type value; empty where a code
+// is reserved. Plain ASCII: the texts go to the traffic window, logs, CSV and JSON alike.
+constexpr const char* DEVICE_TYPES[] = {
+    "Other",                         // 00
+    "Oil meter",                     // 01
+    "Electricity meter",             // 02
+    "Gas meter",                     // 03
+    "Heat meter",                    // 04, volume measured at the outlet
+    "Steam meter",                   // 05
+    "Warm water meter",              // 06, 30 to 90 degrees Celsius
+    "Water meter",                   // 07
+    "Heat cost allocator",           // 08
+    "Compressed air meter",          // 09
+    "Cooling meter (outlet)",        // 0A
+    "Cooling meter (inlet)",         // 0B
+    "Heat meter (inlet)",            // 0C
+    "Heat and cooling meter",        // 0D
+    "Bus or system component",       // 0E
+    "Unknown medium",                // 0F
+    "Irrigation water meter",        // 10
+    "Water data logger",             // 11
+    "Gas data logger",               // 12
+    "Gas converter",                 // 13
+    "Calorific value",               // 14
+    "Hot water meter",               // 15, 90 degrees Celsius and above
+    "Cold water meter",              // 16
+    "Hot and cold water meter",      // 17, two registers
+    "Pressure meter",                // 18
+    "A/D converter",                 // 19
+    "Smoke detector",                // 1A
+    "Room sensor",                   // 1B
+    "Gas detector",                  // 1C
+    "Carbon monoxide alarm",         // 1D
+    "Heat alarm",                    // 1E
+    "Sensor",                        // 1F
+    "Breaker (electricity)",         // 20
+    "Valve (gas or water)",          // 21
+    "",                              // 22 to 24: reserved for switching devices
+    "",                              //
+    "",                              //
+    "Customer unit (display)",       // 25
+    "",                              // 26, 27: reserved for customer units
+    "",                              //
+    "Waste water meter",             // 28
+    "Garbage meter",                 // 29
+    "",                              // 2A to 2F: reserved for environmental meters
+    "",                              //
+    "",                              //
+    "",                              //
+    "",                              //
+    "",                              //
+    "Service tool",                  // 30
+    "Communication controller",      // 31, a gateway
+    "Unidirectional repeater",       // 32
+    "Bidirectional repeater",        // 33
+    "",                              // 34, 35: reserved for system devices
+    "",                              //
+    "Radio converter (system side)", // 36
+    "Radio converter (meter side)",  // 37
+    "Wired adapter",                 // 38; 39 to FF are reserved
 };
+constexpr std::size_t DEVICE_TYPE_COUNT = sizeof DEVICE_TYPES / sizeof DEVICE_TYPES[0];
+static_assert(DEVICE_TYPE_COUNT == 0x39, "one slot a code from 00 to 38");
 
 } // namespace
 
@@ -42,7 +101,7 @@ bool CTelegramDecoder::DecodeFields(std::string_view text, TelegramFields& field
     fields.deviceType = std::string(text.substr(27, 2));
     std::uint8_t type = 0;
     m_codec.HexToBytes(fields.deviceType, &type, 1);
-    fields.deviceText = type < 10 ? DEVICE_TYPES[type] : "";
+    fields.deviceText = type < DEVICE_TYPE_COUNT ? DEVICE_TYPES[type] : "";
 
     // The module appends the signal strength as one byte; integer division truncates toward
     // zero, so 0x81 gives -137 and 0xFF gives -74.

@@ -44,17 +44,25 @@ bool isHexText(const std::string& text) {
     return true;
 }
 
-// Today at the time of day a traffic entry names.
-MeterTable::Time today(int hours, int minutes, int seconds, int milliseconds) {
-    std::time_t now = std::time(nullptr);
+constexpr long MS_PER_DAY = 24L * 60 * 60 * 1000;
+
+// The local time `msOfDay` milliseconds into the day `offset` days after `day`; mktime puts
+// a day past the end of a month into the next one and knows the summer-time changes.
+MeterTable::Time timeOn(const MeterTable::Day& day, int offset, long msOfDay) {
     std::tm local{};
-    ::localtime_r(&now, &local);
-    local.tm_hour = hours;
-    local.tm_min = minutes;
-    local.tm_sec = seconds;
+    local.tm_year = day.year - 1900;
+    local.tm_mon = day.month - 1;
+    local.tm_mday = day.day + offset;
+    local.tm_hour = static_cast<int>(msOfDay / 3600000);
+    local.tm_min = static_cast<int>(msOfDay / 60000 % 60);
+    local.tm_sec = static_cast<int>(msOfDay / 1000 % 60);
     local.tm_isdst = -1;
     return std::chrono::system_clock::from_time_t(std::mktime(&local)) +
-           std::chrono::milliseconds(milliseconds);
+           std::chrono::milliseconds(msOfDay % 1000);
+}
+
+double secondsOf(MeterTable::Time time) {
+    return std::chrono::duration<double>(time.time_since_epoch()).count();
 }
 
 } // namespace
@@ -68,6 +76,39 @@ double MeterTable::Row::meanIntervalSeconds() const {
         return 0.0;
     return std::chrono::duration<double>(lastSeen - firstSeen).count() /
            static_cast<double>(telegrams - 1);
+}
+
+MeterTable::Day MeterTable::Day::today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return Day{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+bool MeterTable::Day::parse(std::string_view text, Day& day) {
+    static const std::regex form(R"((\d{4})-(\d\d)-(\d\d))");
+    std::match_results<std::string_view::const_iterator> parts;
+    if (!std::regex_match(text.begin(), text.end(), parts, form))
+        return false;
+    const Day read{std::stoi(parts[1]), std::stoi(parts[2]), std::stoi(parts[3])};
+    // A day that does not exist comes back from mktime as another one.
+    std::tm noon{};
+    noon.tm_year = read.year - 1900;
+    noon.tm_mon = read.month - 1;
+    noon.tm_mday = read.day;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    if (read.month < 1 || read.month > 12 || std::mktime(&noon) == -1 || noon.tm_mday != read.day ||
+        noon.tm_mon != read.month - 1)
+        return false;
+    day = read;
+    return true;
+}
+
+std::string MeterTable::Day::text() const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
 }
 
 MeterTable::Key MeterTable::keyOf(const TelegramFields& fields) {
@@ -148,7 +189,7 @@ std::string MeterTable::columnText(const Row& row, std::size_t column) {
     case 8:
         return timeText(row.lastSeen);
     case 9:
-        return fixed(row.meanIntervalSeconds(), 1);
+        return row.telegrams < 2 ? "-" : fixed(row.meanIntervalSeconds(), 1);
     case 10:
         return std::to_string(row.meter.rssiDbm);
     case 11:
@@ -159,6 +200,33 @@ std::string MeterTable::columnText(const Row& row, std::size_t column) {
         return std::to_string(row.rssiMax);
     default:
         return {};
+    }
+}
+
+bool MeterTable::sortsByValue(std::size_t column) {
+    return column >= 6 && column <= 13; // telegrams to RSSI max
+}
+
+double MeterTable::sortValue(const Row& row, std::size_t column) {
+    switch (column) {
+    case 6:
+        return static_cast<double>(row.telegrams);
+    case 7:
+        return secondsOf(row.firstSeen);
+    case 8:
+        return secondsOf(row.lastSeen);
+    case 9:
+        return row.telegrams < 2 ? -1.0 : row.meanIntervalSeconds();
+    case 10:
+        return row.meter.rssiDbm;
+    case 11:
+        return row.rssiMin;
+    case 12:
+        return row.rssiMean();
+    case 13:
+        return row.rssiMax;
+    default:
+        return 0.0;
     }
 }
 
@@ -182,22 +250,33 @@ std::string MeterTable::toCsv() const {
     return csv;
 }
 
-std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder) {
+std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
+                                        const Day& firstDay) {
     static const std::regex header(
         R"(^(\d\d):(\d\d):(\d\d)(?:\.(\d\d\d))?(?: \([^)]*\))?  (RX|TX):\s*$)");
     std::size_t found = 0;
     bool haveTime = false;
     Time time;
+    int day = 0;
+    long previousMs = -1;
     std::string line;
     while (std::getline(text, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::smatch parts;
         if (std::regex_match(line, parts, header)) {
+            const long ms =
+                ((std::stol(parts[1]) * 60 + std::stol(parts[2])) * 60 + std::stol(parts[3])) *
+                    1000 +
+                (parts[4].matched ? std::stol(parts[4]) : 0);
+            // Back by more than half a day: midnight has passed. Less is a clock put back
+            // (the end of summer time), still the same day.
+            if (previousMs >= 0 && previousMs - ms > MS_PER_DAY / 2)
+                ++day;
+            previousMs = ms;
             haveTime = parts[5] == "RX";
             if (haveTime)
-                time = today(std::stoi(parts[1]), std::stoi(parts[2]), std::stoi(parts[3]),
-                             parts[4].matched ? std::stoi(parts[4]) : 0);
+                time = timeOn(firstDay, day, ms);
             continue;
         }
         // The frame line starts with a space; characters may stand beside the bytes.

@@ -7,6 +7,7 @@
 #include <istream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -38,6 +39,24 @@ public:
         double meanIntervalSeconds() const;
     };
 
+    // A calendar day in local time. Traffic text names only the time of day of its entries, so
+    // reading it needs the day it starts on.
+    struct Day {
+        int year = 1970;
+        int month = 1; // 1 to 12
+        int day = 1;   // 1 to 31
+
+        static Day today();
+        // "YYYY-MM-DD"; false for text that names no day (2026-02-30 included).
+        static bool parse(std::string_view text, Day& day);
+        // "YYYY-MM-DD".
+        std::string text() const;
+    };
+
+    // Column numbers, in the order of columnNames().
+    static constexpr std::size_t LAST_SEEN_COLUMN = 8;
+    static constexpr std::size_t MEAN_INTERVAL_COLUMN = 9;
+
     explicit MeterTable(std::size_t limit = DEFAULT_LIMIT) : m_limit(limit ? limit : 1) {}
 
     // Counts one telegram of the meter `fields` describes, heard at `seen`.
@@ -60,16 +79,26 @@ public:
 
     // The telegrams in traffic text as consoles and tovan-tool show or log it: a received
     // entry's time line ("hh:mm:ss  RX:", milliseconds allowed) followed, with or without a
-    // decoded block between, by the telegram's hex text. Times of day are taken as today's.
-    // Returns the number of telegrams found.
-    std::size_t readTrafficText(std::istream& text, const CTelegramDecoder& decoder);
+    // decoded block between, by the telegram's hex text. Entries are in the order they came, so
+    // a time of day more than 12 hours before the entry above it is on the next day: the text
+    // starts on `firstDay` and may run over any number of midnights. Returns the number of
+    // telegrams found.
+    std::size_t readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
+                                const Day& firstDay);
 
     // The columns of the table, as the overview and the CSV name them.
     static const std::vector<std::string>& columnNames();
     // One row as the overview shows it, a text per column.
     static std::vector<std::string> columnTexts(const Row& row);
-    // The text of one column of a row.
+    // The text of one column of a row. The mean interval of a meter heard once is "-".
     static std::string columnText(const Row& row, std::size_t column);
+    // Whether a view sorts the column by sortValue() rather than by its text: the counts, the
+    // times (to the millisecond: meters heard within one second keep their order), the mean
+    // interval and the RSSI values.
+    static bool sortsByValue(std::size_t column);
+    // The value to sort such a column by; times in seconds. A meter heard once has no mean
+    // interval and sorts below every meter that has one.
+    static double sortValue(const Row& row, std::size_t column);
 
 private:
     using Key = std::tuple<std::string, std::string, std::string, std::string>;

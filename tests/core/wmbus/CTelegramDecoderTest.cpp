@@ -17,8 +17,8 @@ class DecoderTest : public ::testing::Test {
 protected:
     tovan::test::ScratchDir m_dir;
     // Looked at on every lookup here, so that an edit shows at once.
-    CTelegramDecoder m_decoder{
-        ManufacturerTable(m_dir.path("mbus.cfg"), {m_dir.path("shipped")}, std::chrono::milliseconds(0))};
+    CTelegramDecoder m_decoder{ManufacturerTable(m_dir.path("mbus.cfg"), {m_dir.path("shipped")},
+                                                 std::chrono::milliseconds(0))};
 
     // A telegram with the given M-field, device type and signal-strength bytes.
     static std::string telegram(const std::string& mField, const std::string& type = "07",
@@ -53,12 +53,19 @@ TEST_F(DecoderTest, DecodesEveryField) {
                                                    "RSSI: -57 dBm\r\n");
     EXPECT_EQ(line(telegram("00 00"), "@"), "@@@  ");
 
-    const std::pair<const char*, const char*> types[] = {{"03", "03  Gas meter"},
-                                                         {"04", "04  Heat meter"},
+    // Every assigned code has its text, the first and the last of the table included;
+    // reserved codes and those past the table stay bare.
+    const std::pair<const char*, const char*> types[] = {{"00", "00  Other"},
+                                                         {"02", "02  Electricity meter"},
+                                                         {"03", "03  Gas meter"},
+                                                         {"06", "06  Warm water meter"},
                                                          {"08", "08  Heat cost allocator"},
-                                                         {"05", "05"},
-                                                         {"0A", "0A"},
-                                                         {"37", "37"}};
+                                                         {"16", "16  Cold water meter"},
+                                                         {"1F", "1F  Sensor"},
+                                                         {"22", "22"},
+                                                         {"38", "38  Wired adapter"},
+                                                         {"39", "39"},
+                                                         {"FF", "FF"}};
     for (const auto& [type, shown] : types)
         EXPECT_EQ(line(telegram("43 04", type), "Device"), std::string("Device type:  ") + shown);
 
