@@ -18,7 +18,7 @@ namespace tovan {
 namespace {
 
 constexpr int IDENTIFICATION_COLUMN = 2;
-constexpr int LAST_SEEN_COLUMN = 8;
+constexpr int LAST_SEEN_COLUMN = static_cast<int>(MeterTable::LAST_SEEN_COLUMN);
 // Columns holding numbers: telegrams, mean interval, the four RSSI values.
 bool isNumberColumn(int column) {
     return column == 6 || column >= 9;
@@ -106,11 +106,10 @@ QVariant MeterTableModel::data(const QModelIndex& index, int role) const {
         return isNumberColumn(index.column()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                               : QVariant();
     const auto& row = m_table->rows()[static_cast<std::size_t>(index.row())];
-    const QString text = QString::fromStdString(
-        MeterTable::columnText(row, static_cast<std::size_t>(index.column())));
-    if (role == SORT_ROLE && isNumberColumn(index.column()))
-        return text.toDouble();
-    return text;
+    const auto column = static_cast<std::size_t>(index.column());
+    if (role == SORT_ROLE && MeterTable::sortsByValue(column))
+        return MeterTable::sortValue(row, column);
+    return QString::fromStdString(MeterTable::columnText(row, column));
 }
 
 QVariant MeterTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
