@@ -2,8 +2,10 @@
 // what tovan-tool monitor printed) or from a live port.
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/MeterTable.h"
+#include "core/wmbus/TelegramReader.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 
 #include <algorithm>
@@ -46,6 +48,12 @@ int runMeters(const MetersOptions& options) {
         printTable(table, options.csv);
         return status;
     }
+    // The readings come out of the records, as the console reads them: with the same keys.
+    MeterKeys keys;
+    if (!loadMeterKeys(options.monitor.keys, keys))
+        return EXIT_FAILED;
+    TelegramReader reader;
+    reader.setKeys(keys);
     const CTelegramDecoder decoder;
     bool failed = false;
     for (const std::string& name :
@@ -56,7 +64,7 @@ int runMeters(const MetersOptions& options) {
             continue;
         }
         std::istringstream text(content);
-        table.readTrafficText(text, decoder);
+        table.readTrafficText(text, decoder, &reader);
     }
     printTable(table, options.csv);
     return failed ? EXIT_FAILED : 0;

@@ -1,5 +1,8 @@
 #include "core/wmbus/MeterTable.h"
 
+#include "core/frames/CHexCodec.h"
+#include "core/wmbus/TelegramReader.h"
+
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -83,6 +86,7 @@ std::size_t MeterTable::placeFor(const Key& key, Time seen) {
         m_byRecency.erase(m_byRecency.begin());
         m_index.erase(keyOf(m_rows[place].meter));
         m_rows[place] = Row{};
+        m_history.forget(place);
         ++m_evicted;
     }
     m_index.emplace(key, place);
@@ -90,7 +94,18 @@ std::size_t MeterTable::placeFor(const Key& key, Time seen) {
     return place;
 }
 
-void MeterTable::add(const TelegramFields& fields, Time seen) {
+const DataRecord* MeterTable::mainReading(const RecordList& records) {
+    for (const DataRecord& record : records.records) {
+        const std::string_view what = record.description;
+        if ((what == "Volume" || what == "Energy") && record.storage == 0 &&
+            record.function == RecordFunction::Instantaneous &&
+            record.value.kind == RecordValue::Kind::Number)
+            return &record;
+    }
+    return nullptr;
+}
+
+void MeterTable::add(const TelegramFields& fields, Time seen, const RecordList* records) {
     const Key key = keyOf(fields);
     const auto found = m_index.find(key);
     const bool known = found != m_index.end();
@@ -107,55 +122,68 @@ void MeterTable::add(const TelegramFields& fields, Time seen) {
     row.rssiMin = std::min(row.rssiMin, fields.rssiDbm);
     row.rssiMax = std::max(row.rssiMax, fields.rssiDbm);
     row.rssiSum += fields.rssiDbm;
+    const DataRecord* reading = records ? mainReading(*records) : nullptr;
+    if (reading && MeterHistory::numberOf(*reading, row.readingValue))
+        row.reading =
+            reading->unit.empty() ? reading->value.text : reading->value.text + ' ' + reading->unit;
     row.change = ++m_changes;
     m_byRecency.emplace(row.change, place);
+    m_history.add(place, seen, fields.rssiDbm, records);
 }
 
 void MeterTable::clear() {
     m_rows.clear();
     m_index.clear();
     m_byRecency.clear();
+    m_history.clear();
     m_evicted = 0;
     ++m_clears;
 }
 
 const std::vector<std::string>& MeterTable::columnNames() {
     static const std::vector<std::string> names{
-        "Manufacturer", "Name",      "Identification", "Version",   "Type",
-        "Device",       "Telegrams", "First seen",     "Last seen", "Mean interval (s)",
-        "RSSI last",    "RSSI min",  "RSSI mean",      "RSSI max"};
+        "Manufacturer", "Name",      "Identification",    "Version",
+        "Type",         "Device",    "Reading",           "Telegrams",
+        "First seen",   "Last seen", "Mean interval (s)", "RSSI last",
+        "RSSI min",     "RSSI mean", "RSSI max"};
     return names;
+}
+
+bool MeterTable::isNumberColumn(std::size_t column) {
+    return column == READING || column == TELEGRAMS || column >= MEAN_INTERVAL;
 }
 
 std::string MeterTable::columnText(const Row& row, std::size_t column) {
     switch (column) {
-    case 0:
+    case MANUFACTURER:
         return row.meter.manufacturer;
-    case 1:
+    case NAME:
         return row.meter.manufacturerName;
-    case 2:
+    case IDENTIFICATION:
         return row.meter.identification;
-    case 3:
+    case VERSION:
         return row.meter.version;
-    case 4:
+    case TYPE:
         return row.meter.deviceType;
-    case 5:
+    case DEVICE:
         return row.meter.deviceText;
-    case 6:
+    case READING:
+        return row.reading;
+    case TELEGRAMS:
         return std::to_string(row.telegrams);
-    case 7:
+    case FIRST_SEEN:
         return timeText(row.firstSeen);
-    case 8:
+    case LAST_SEEN:
         return timeText(row.lastSeen);
-    case 9:
+    case MEAN_INTERVAL:
         return fixed(row.meanIntervalSeconds(), 1);
-    case 10:
+    case RSSI_LAST:
         return std::to_string(row.meter.rssiDbm);
-    case 11:
+    case RSSI_MIN:
         return std::to_string(row.rssiMin);
-    case 12:
+    case RSSI_MEAN:
         return fixed(row.rssiMean(), 1);
-    case 13:
+    case RSSI_MAX:
         return std::to_string(row.rssiMax);
     default:
         return {};
@@ -182,13 +210,15 @@ std::string MeterTable::toCsv() const {
     return csv;
 }
 
-std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder) {
+std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
+                                        TelegramReader* reader) {
     static const std::regex header(
         R"(^(\d\d):(\d\d):(\d\d)(?:\.(\d\d\d))?(?: \([^)]*\))?  (RX|TX):\s*$)");
     std::size_t found = 0;
     bool haveTime = false;
     Time time;
     std::string line;
+    std::vector<std::uint8_t> bytes;
     while (std::getline(text, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -208,7 +238,14 @@ std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecod
         TelegramFields fields;
         if (haveTime && isHexText(hex) && decoder.IsTelegram(hex) &&
             decoder.DecodeFields(hex, fields)) {
-            add(fields, time);
+            if (reader) {
+                bytes.resize(static_cast<std::size_t>(CHexCodec::HexByteCount(hex)));
+                CHexCodec().HexToBytes(hex, bytes.data(), bytes.size());
+                const TelegramReading reading = reader->read(ByteView(bytes.data(), bytes.size()));
+                add(fields, time, &reading.records);
+            } else {
+                add(fields, time);
+            }
             haveTime = false;
             ++found;
         }

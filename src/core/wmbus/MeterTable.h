@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/DataRecord.h"
+#include "core/wmbus/MeterHistory.h"
 
 #include <chrono>
 #include <cstdint>
@@ -13,11 +15,14 @@
 namespace tovan {
 
 // Every meter a second-family module has heard: who it is (manufacturer, identification,
-// version, device type), how often and when it was heard, and how well (RSSI).
+// version, device type), its main reading, how often and when it was heard, and how well
+// (RSSI); and the history of its signal strength and readings (MeterHistory).
 //
 // The table holds at most its limit of meters (garbled telegrams look like new meters): a
 // meter beyond it takes the place of the one heard least recently, which is counted as evicted.
 // A row never moves, so a view can follow the table by its changes.
+class TelegramReader;
+
 class MeterTable {
 public:
     using Time = std::chrono::system_clock::time_point;
@@ -31,6 +36,10 @@ public:
         int rssiMin = 0;
         int rssiMax = 0;
         long long rssiSum = 0;
+        // The main reading, with its unit ("12.345 m3"), from the last telegram that had one;
+        // empty until one could be read.
+        std::string reading;
+        double readingValue = 0.0;
         std::uint64_t change = 0; // the table's change count when the row last changed
 
         double rssiMean() const;
@@ -38,10 +47,32 @@ public:
         double meanIntervalSeconds() const;
     };
 
-    explicit MeterTable(std::size_t limit = DEFAULT_LIMIT) : m_limit(limit ? limit : 1) {}
+    // The columns, as the overview and the CSV have them.
+    enum Column : std::size_t {
+        MANUFACTURER,
+        NAME,
+        IDENTIFICATION,
+        VERSION,
+        TYPE,
+        DEVICE,
+        READING,
+        TELEGRAMS,
+        FIRST_SEEN,
+        LAST_SEEN,
+        MEAN_INTERVAL,
+        RSSI_LAST,
+        RSSI_MIN,
+        RSSI_MEAN,
+        RSSI_MAX,
+        COLUMN_COUNT
+    };
 
-    // Counts one telegram of the meter `fields` describes, heard at `seen`.
-    void add(const TelegramFields& fields, Time seen);
+    explicit MeterTable(std::size_t limit = DEFAULT_LIMIT, MeterHistory::Limits history = {})
+        : m_limit(limit ? limit : 1), m_history(history) {}
+
+    // Counts one telegram of the meter `fields` describes, heard at `seen`, with its records
+    // where they could be read (null: none).
+    void add(const TelegramFields& fields, Time seen, const RecordList* records = nullptr);
     void clear();
     // In the order the meters were first heard, but for evicted meters, whose places the
     // newer ones took.
@@ -53,6 +84,8 @@ public:
     std::uint64_t changes() const { return m_changes; }
     // Counts the clears: rows seen before one are gone.
     std::uint64_t clears() const { return m_clears; }
+    // What each row's meter said over time, by the row's place.
+    const MeterHistory& history() const { return m_history; }
 
     // The table as CSV: a header line, then one line per meter, fields that hold a comma or
     // a quote quoted.
@@ -61,8 +94,14 @@ public:
     // The telegrams in traffic text as consoles and tovan-tool show or log it: a received
     // entry's time line ("hh:mm:ss  RX:", milliseconds allowed) followed, with or without a
     // decoded block between, by the telegram's hex text. Times of day are taken as today's.
-    // Returns the number of telegrams found.
-    std::size_t readTrafficText(std::istream& text, const CTelegramDecoder& decoder);
+    // With a `reader`, the records are read as the console reads them (its keys, the formats
+    // seen before). Returns the number of telegrams found.
+    std::size_t readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
+                                TelegramReader* reader = nullptr);
+
+    // The record a meter's main reading is: its first volume or energy that is a number of
+    // now (not a stored, maximum or minimum value), or null.
+    static const DataRecord* mainReading(const RecordList& records);
 
     // The columns of the table, as the overview and the CSV name them.
     static const std::vector<std::string>& columnNames();
@@ -70,6 +109,8 @@ public:
     static std::vector<std::string> columnTexts(const Row& row);
     // The text of one column of a row.
     static std::string columnText(const Row& row, std::size_t column);
+    // Whether a column holds numbers (sorted as numbers).
+    static bool isNumberColumn(std::size_t column);
 
 private:
     using Key = std::tuple<std::string, std::string, std::string, std::string>;
@@ -86,6 +127,7 @@ private:
     std::uint64_t m_changes = 0;
     std::uint64_t m_evicted = 0;
     std::uint64_t m_clears = 0;
+    MeterHistory m_history;
 };
 
 } // namespace tovan
