@@ -74,6 +74,8 @@ public:
     void previousPane();
     void windowCascade();
     void windowTile();
+    // Settings > Meter keys...: the key dialog; the keys it saves go to every VM77 console.
+    void editMeterKeys();
     void noEffect() {}
 
 protected:

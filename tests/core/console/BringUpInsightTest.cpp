@@ -162,17 +162,21 @@ TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
     ASSERT_GE(rows.size(), 3u);
     std::uint64_t telegrams = 0;
     std::size_t readings = 0;
+    bool encrypted = false;
     for (const auto& row : rows) {
         telegrams += row.telegrams;
         readings += !row.reading.empty();
-        if (row.meter.identification == "71234567")
+        if (row.meter.identification == "71234567") {
+            encrypted = true;
             EXPECT_EQ(row.reading, "12.345 m3");
+        }
         EXPECT_LE(row.rssiMin, row.meter.rssiDbm);
         EXPECT_GE(row.rssiMax, row.meter.rssiDbm);
         EXPECT_LE(row.firstSeen, row.lastSeen);
     }
     EXPECT_EQ(telegrams, console.traffic().receivedCount());
     EXPECT_GE(readings, 3u);
+    EXPECT_TRUE(encrypted) << "the simulator's encrypted meter was heard";
     EXPECT_LE(rows[0].firstSeen, rows[1].firstSeen) << "in the order first heard";
     harness.destroyConsole(); // writes and closes the log
 
