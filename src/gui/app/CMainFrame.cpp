@@ -142,12 +142,14 @@ void CMainFrame::activateConsole(CSplitterView* console) {
 }
 
 void CMainFrame::editMeterKeys() {
-    MeterKeysDialog::edit(this, [this](const MeterKeys& keys) {
-        for (QMdiSubWindow* window : m_mdiArea->subWindowList())
-            if (auto* console = qobject_cast<CSplitterView*>(window))
-                if (console->family() == ModuleFamily::VM77)
-                    console->console().traffic().setMeterKeys(keys);
-    });
+    MeterKeysDialog::edit(this, [this](const MeterKeys& keys) { applyMeterKeys(keys); });
+}
+
+void CMainFrame::applyMeterKeys(const MeterKeys& keys) {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* console = qobject_cast<CSplitterView*>(window))
+            if (console->family() == ModuleFamily::VM77)
+                console->console().traffic().setMeterKeys(keys);
 }
 
 CSplitterView* CMainFrame::activeConsole() const {
