@@ -134,6 +134,9 @@ MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    placeReadingColumn();
+    // A reset of the model (another console) puts the header's sections back in order.
+    connect(m_sorted, &QAbstractItemModel::modelReset, this, &MeterOverview::placeReadingColumn);
     m_view->setToolTip(QStringLiteral("Double-click a meter to see only its telegrams"));
     m_summary = new QLabel(this);
     auto* exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
@@ -161,6 +164,13 @@ MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &MeterOverview::plotRow);
     refresh();
+}
+
+// Who a meter is and what it reads side by side, also where the pane is narrow; the CSV keeps
+// the table's order.
+void MeterOverview::placeReadingColumn() {
+    QHeaderView* header = m_view->horizontalHeader();
+    header->moveSection(header->visualIndex(MeterTable::READING), MeterTable::IDENTIFICATION + 1);
 }
 
 void MeterOverview::setConsole(CSplitterView* console) {

@@ -66,6 +66,7 @@ private:
     void refresh();
     void filterToRow(const QModelIndex& index);
     void plotRow(const QModelIndex& index);
+    void placeReadingColumn();
 
     QPointer<CSplitterView> m_console;
     MeterTableModel m_model;

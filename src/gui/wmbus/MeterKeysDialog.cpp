@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,11 +79,14 @@ MeterKeysDialog::MeterKeysDialog(std::string path, Apply apply, QWidget* parent)
     entry->addWidget(new QLabel(QStringLiteral("Key:"), this), 1, 0);
     entry->addWidget(m_key, 1, 1);
     entry->addWidget(m_add, 1, 2);
-    entry->addWidget(m_remove, 0, 2);
+    auto* listButtons = new QHBoxLayout;
+    listButtons->addStretch(1);
+    listButtons->addWidget(m_remove);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addWidget(m_list, 1);
+    layout->addLayout(listButtons);
     layout->addLayout(entry);
     layout->addWidget(buttons);
 

@@ -17,6 +17,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineSeries>
 #include <QSortFilterProxyModel>
@@ -135,6 +136,9 @@ TEST(MeterOverview, ShowsEachMetersReadingAndPlotsTheSelectedMetersHistory) {
     EXPECT_EQ(rows.headerData(MeterTable::READING, Qt::Horizontal), "Reading");
     EXPECT_EQ(rows.index(0, MeterTable::READING).data(), "1.234 MWh");
     EXPECT_EQ(rows.index(1, MeterTable::READING).data(), "100.000 m3");
+    EXPECT_EQ(overview.table()->horizontalHeader()->visualIndex(MeterTable::READING),
+              MeterTable::IDENTIFICATION + 1)
+        << "shown beside the identification";
 
     MeterPlot& plot = *overview.plot();
     EXPECT_EQ(plot.readingSeries()->count(), 0) << "no meter selected";
