@@ -6,6 +6,7 @@
 #include "tools/modsim/FloodFrames.h"
 #include "tools/modsim/TelegramSet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,7 +43,8 @@ std::uint32_t toMs(Clock::time_point t) {
 
 SimulatedModule::SimulatedModule(ModuleFamily family, const ModuleOptions& options)
     : m_family(family), m_options(options), m_faults(options.faults, options.seed),
-      m_assembler(FrameAssembler::create(family)), m_random(options.seed * 7919u + 1) {}
+      m_assembler(FrameAssembler::create(family)), m_random(options.seed * 7919u + 1),
+      m_signalRandom(options.seed * 104729u + 3) {}
 
 SimulatedModule::~SimulatedModule() {
     if (m_master >= 0)
@@ -151,7 +153,17 @@ void SimulatedModule::queueTelegram(Clock::time_point now) {
         return;
     const std::vector<Telegram>& set = telegramSet();
     m_telegramIndex = std::uniform_int_distribution<std::size_t>(0, set.size() - 1)(m_random);
-    m_faults.plan(set[m_telegramIndex].bytes, false, true, now, m_output);
+    m_faults.plan(withVariedSignal(set[m_telegramIndex].bytes), false, true, now, m_output);
+}
+
+// A receiver never hears a meter twice at the same strength: the signal byte (a signed number
+// of half dB) moves up to 3 dB either way, without wrapping around.
+Bytes SimulatedModule::withVariedSignal(Bytes telegram) {
+    const int signal = static_cast<std::int8_t>(telegram.back());
+    const int step =
+        std::uniform_int_distribution<int>(-MAX_SIGNAL_STEP, MAX_SIGNAL_STEP)(m_signalRandom);
+    telegram.back() = static_cast<std::uint8_t>(std::clamp(signal + step, -128, 127));
+    return telegram;
 }
 
 std::size_t SimulatedModule::writeOut(const std::uint8_t* bytes, std::size_t length,

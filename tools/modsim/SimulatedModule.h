@@ -46,11 +46,15 @@ public:
 
     long framesReceived() const { return m_framesReceived; }
 
+    // How far a telegram's signal byte moves from its meter's, either way (half dB).
+    static constexpr int MAX_SIGNAL_STEP = 6;
+
 private:
     void readInput(Clock::time_point now);
     void answer(const Bytes& frame, Clock::time_point now);
     Bytes defaultReply(const Bytes& frame) const;
     void queueTelegram(Clock::time_point now);
+    Bytes withVariedSignal(Bytes telegram);
     void writeDue(Clock::time_point now);
     void startFlood();
     void writeFlood(Clock::time_point now);
@@ -72,6 +76,7 @@ private:
     Clock::time_point m_nextTelegram;
     std::size_t m_telegramIndex = 0;
     std::mt19937 m_random;
+    std::mt19937 m_signalRandom; // its own, so a seed still gives the same meters in turn
     long m_framesReceived = 0;
     std::map<Bytes, unsigned long> m_timesReceived; // of frames whose rule answers every Nth time
 

@@ -1,24 +1,31 @@
 // Takes the README's pictures of the running workbench: its empty main window, two consoles
 // side by side (one per family) talking to simulated modules, the VM77 console with "Parse RX
-// data" on; then the traffic options, the meter overview, and find and filter. Run it through
-// scripts/screenshots, which starts the simulator and a virtual display.
+// data" on; then the traffic options, the key dialog with the simulated meter's key, the meter
+// overview with a meter's plot, and find and filter. Run it through scripts/screenshots, which
+// starts the simulator and a virtual display (and gives it a configuration folder of its own).
 //
 //   tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]
 #include "core/console/ConsoleCommands.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
+#include "core/wmbus/MeterKeyFile.h"
 #include "gui/app/CDocManagerEx.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/app/CTOVANStudioApp.h"
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/console/CSplitterView.h"
+#include "gui/console/MeterOverview.h"
 #include "gui/console/TrafficFindBar.h"
+#include "gui/wmbus/MeterKeysDialog.h"
+#include "tools/modsim/TelegramSet.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <cstdio>
@@ -78,11 +85,41 @@ bool showTrafficOptions(CMainFrame& frame, CSplitterView* vx31, const QDir& fold
     return save(frame, folder, "workbench-traffic-options.png");
 }
 
-// The meters the VM77 module heard, and its traffic found and filtered.
+// The key of the simulated meter that encrypts, added in the key dialog as a user would, and
+// the key of Open Metering System's published example beside it.
+bool showMeterKeys(CMainFrame& frame, const QDir& folder) {
+    MeterKeysDialog dialog(
+        MeterKeyFile::defaultPath(),
+        [&frame](const MeterKeys& keys) { frame.applyMeterKeys(keys); }, &frame);
+    if (!dialog.load())
+        return false;
+    dialog.show();
+    const char* const keys[][2] = {{"12345678", "0102030405060708090A0B0C0D0E0F11"},
+                                   {modsim::ENCRYPTED_METER, modsim::ENCRYPTED_METER_KEY}};
+    for (const auto& key : keys) {
+        dialog.meterIdField()->setText(QString::fromLatin1(key[0]));
+        dialog.keyField()->setText(QString::fromLatin1(key[1]));
+        dialog.addButton()->click();
+    }
+    if (!save(dialog, folder, "workbench-meter-keys.png"))
+        return false;
+    dialog.accept();
+    return dialog.result() == QDialog::Accepted;
+}
+
+// The meters the VM77 module heard, the history of the meter that encrypts (its readings from
+// when its key was given), and the console's traffic found and filtered.
 bool showMetersAndFind(CMainFrame& frame, CSplitterView* vm77, const QDir& folder) {
     frame.activateConsole(vm77);
     frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
-    QTest::qWait(3000);
+    QTest::qWait(8000);
+    QTableView* table = frame.meterOverview()->table();
+    const QModelIndexList found =
+        table->model()->match(table->model()->index(0, MeterTable::IDENTIFICATION), Qt::DisplayRole,
+                              QString::fromLatin1(modsim::ENCRYPTED_METER));
+    if (!found.isEmpty())
+        table->setCurrentIndex(found.first());
+    QTest::qWait(500);
     if (!save(frame, folder, "workbench-meters.png"))
         return false;
     frame.commandAction(consolecmd::ID_METER_OVERVIEW)->trigger();
@@ -121,7 +158,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const bool saved = showConsoles(frame, vx31, vm77, folder) &&
-                       showTrafficOptions(frame, vx31, folder) &&
+                       showTrafficOptions(frame, vx31, folder) && showMeterKeys(frame, folder) &&
                        showMetersAndFind(frame, vm77, folder);
     return saved ? 0 : 1;
 }

@@ -2,8 +2,10 @@
 // what tovan-tool monitor printed) or from a live port.
 #include "core/wmbus/CTelegramDecoder.h"
 #include "core/wmbus/MeterTable.h"
+#include "core/wmbus/TelegramReader.h"
 #include "tools/tovan-tool/Commands.h"
 #include "tools/tovan-tool/InputFile.h"
+#include "tools/tovan-tool/KeyFileLoading.h"
 #include "tools/tovan-tool/MonitorOptions.h"
 
 #include <algorithm>
@@ -50,6 +52,12 @@ int runMeters(const MetersOptions& options) {
     MeterTable::Day day = MeterTable::Day::today();
     if (!options.date.empty())
         MeterTable::Day::parse(options.date, day); // checked with the command line
+    // The readings come out of the records, as the console reads them: with the same keys.
+    MeterKeys keys;
+    if (!loadMeterKeys(options.monitor.keys, keys))
+        return EXIT_FAILED;
+    TelegramReader reader;
+    reader.setKeys(keys);
     const CTelegramDecoder decoder;
     bool failed = false;
     for (const std::string& name :
@@ -60,7 +68,7 @@ int runMeters(const MetersOptions& options) {
             continue;
         }
         std::istringstream text(content);
-        table.readTrafficText(text, decoder, day);
+        table.readTrafficText(text, decoder, day, &reader);
     }
     if (options.date.empty() && !table.rows().empty())
         std::cerr << "tovan-tool meters: the traffic names no date; taken to start today, "

@@ -124,8 +124,10 @@ private:
         std::string hex;
         m_codec.BytesToHex(bytes, length, hex);
         TelegramFields fields;
-        if (m_decoder.IsTelegram(hex) && m_decoder.DecodeFields(hex, fields))
-            m_meters->add(fields, std::chrono::system_clock::now());
+        if (!m_decoder.IsTelegram(hex) || !m_decoder.DecodeFields(hex, fields))
+            return;
+        const TelegramReading reading = m_reader.read(ByteView(bytes, length));
+        m_meters->add(fields, std::chrono::system_clock::now(), &reading.records);
     }
 
     // What the console shows of a received frame, the records of a telegram included.
@@ -293,7 +295,7 @@ int runMonitor(const MonitorOptions& options) {
     EventLoop loop;
     InterruptWatch interrupts(loop); // before any reader thread exists
     MonitorConsole console(loop, options);
-    if (options.parse) {
+    if (options.parse || options.meters) {
         MeterKeys keys;
         if (!loadMeterKeys(options.keys, keys))
             return EXIT_FAILED;

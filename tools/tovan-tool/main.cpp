@@ -129,8 +129,9 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
         "meters", "List every meter in VM77 traffic: from traffic text (a console's "
                   "communication log, or what \"tovan-tool monitor\" printed, with or without "
                   "--parse), or heard live on a port (--port). Per meter: manufacturer, "
-                  "identification, version, device type, telegrams, first and last seen, mean "
-                  "interval, RSSI last, min, mean and max.");
+                  "identification, version, device type, main reading (the first volume or "
+                  "energy), telegrams, first and last seen, mean interval, RSSI last, min, "
+                  "mean and max.");
     meters->add_option("FILE", line.meters.files, "traffic text; none or \"-\": standard input");
     meters->add_option("--port", line.metersPort,
                        "listen on this port (a vm77 module) instead; also rfc2217://HOST:PORT "
@@ -142,6 +143,10 @@ void addMetersCommand(CLI::App& app, CommandLine& line) {
     addPauseOption(*meters, line.meters.monitor.port.remote);
     meters->add_option("--seconds", line.metersSeconds,
                        "with --port: listen this long (default: until Ctrl+C)");
+    meters->add_option("--keys", line.meters.monitor.keys,
+                       "meter key file for the readings of meters that encrypt (lines METER-ID "
+                       "KEY-HEX, readable by you alone); default: "
+                       "$XDG_CONFIG_HOME/tovan/meter-keys or ~/.config/tovan/meter-keys");
     meters->add_flag("--csv", line.meters.csv, "print the table as CSV");
     meters
         ->add_option("--date", line.meters.date,

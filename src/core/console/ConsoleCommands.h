@@ -20,6 +20,9 @@ constexpr int ID_SIDE_BY_SIDE = 32800;
 constexpr int ID_RECONNECT = 32801;
 // The meter overview of a second-family console.
 constexpr int ID_METER_OVERVIEW = 32802;
+// The key dialog of the meters that encrypt, shown from a second-family console's menu; the
+// keys it saves go to every second-family console.
+constexpr int ID_METER_KEYS = 32810;
 
 // Tree commands that the console disables whenever the tree does not answer for itself.
 constexpr int ID_CUT_TREE_ITEM = 32776;

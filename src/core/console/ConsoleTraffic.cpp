@@ -58,13 +58,14 @@ std::string ConsoleTraffic::charactersOf(const std::uint8_t* bytes, std::size_t 
     return m_state.sideBySide ? traffic::printableCharacters(bytes, length) : std::string();
 }
 
-// Every telegram counts for the meter overview, whether or not parsing is on.
-void ConsoleTraffic::countMeter(std::string_view hex, Arrival arrival) {
+// Every telegram counts for the meter overview, whether or not parsing is on; its records give
+// the meter's reading and history.
+void ConsoleTraffic::countMeter(std::string_view hex, const TelegramReading& reading,
+                                Arrival arrival) {
     TelegramFields fields;
-    if (m_family != ModuleFamily::VM77 || !m_decoder.IsTelegram(hex) ||
-        !m_decoder.DecodeFields(hex, fields))
+    if (!m_decoder.DecodeFields(hex, fields))
         return;
-    m_meters.add(fields, traffic::wallTimeOf(arrival));
+    m_meters.add(fields, traffic::wallTimeOf(arrival), &reading.records);
     if (m_metersChanged)
         m_metersChanged();
 }
@@ -75,12 +76,15 @@ void ConsoleTraffic::countMeter(std::string_view hex, Arrival arrival) {
 void ConsoleTraffic::showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
                                   Arrival arrival, bool heard) {
     ++m_received;
-    if (heard)
-        countMeter(hex, arrival);
-    const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
     std::string records;
-    if (parser && m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex))
-        records = RecordText::consoleBlock(m_reader.read(bytes));
+    const CTelegramDecoder* parser = m_state.parseRx ? &m_decoder : nullptr;
+    if (m_family == ModuleFamily::VM77 && m_decoder.IsTelegram(hex)) {
+        const TelegramReading reading = m_reader.read(bytes);
+        if (heard)
+            countMeter(hex, reading, arrival);
+        if (parser)
+            records = RecordText::consoleBlock(reading);
+    }
     showEntry(traffic::received(m_family, entryTime(arrival), hex, parser, characters, records));
 }
 

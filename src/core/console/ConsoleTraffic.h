@@ -72,7 +72,7 @@ private:
     std::string charactersOf(const std::uint8_t* bytes, std::size_t length) const;
     void showReceived(std::string_view hex, ByteView bytes, std::string_view characters,
                       Arrival arrival, bool heard);
-    void countMeter(std::string_view hex, Arrival arrival);
+    void countMeter(std::string_view hex, const TelegramReading& reading, Arrival arrival);
 
     ModuleFamily m_family;
     const ConsoleState& m_state;

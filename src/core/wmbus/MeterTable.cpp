@@ -1,8 +1,12 @@
 #include "core/wmbus/MeterTable.h"
 
+#include "core/frames/CHexCodec.h"
+#include "core/wmbus/TelegramReader.h"
+
 #include <cctype>
 #include <cstdio>
 #include <ctime>
+#include <limits>
 #include <regex>
 
 namespace tovan {
@@ -124,6 +128,7 @@ std::size_t MeterTable::placeFor(const Key& key, Time seen) {
         m_byRecency.erase(m_byRecency.begin());
         m_index.erase(keyOf(m_rows[place].meter));
         m_rows[place] = Row{};
+        m_history.forget(place);
         ++m_evicted;
     }
     m_index.emplace(key, place);
@@ -131,7 +136,18 @@ std::size_t MeterTable::placeFor(const Key& key, Time seen) {
     return place;
 }
 
-void MeterTable::add(const TelegramFields& fields, Time seen) {
+const DataRecord* MeterTable::mainReading(const RecordList& records) {
+    for (const DataRecord& record : records.records) {
+        const std::string_view what = record.description;
+        if ((what == "Volume" || what == "Energy") && record.storage == 0 &&
+            record.function == RecordFunction::Instantaneous &&
+            record.value.kind == RecordValue::Kind::Number)
+            return &record;
+    }
+    return nullptr;
+}
+
+void MeterTable::add(const TelegramFields& fields, Time seen, const RecordList* records) {
     const Key key = keyOf(fields);
     const auto found = m_index.find(key);
     const bool known = found != m_index.end();
@@ -148,55 +164,68 @@ void MeterTable::add(const TelegramFields& fields, Time seen) {
     row.rssiMin = std::min(row.rssiMin, fields.rssiDbm);
     row.rssiMax = std::max(row.rssiMax, fields.rssiDbm);
     row.rssiSum += fields.rssiDbm;
+    const DataRecord* reading = records ? mainReading(*records) : nullptr;
+    if (reading && MeterHistory::numberOf(*reading, row.readingValue))
+        row.reading =
+            reading->unit.empty() ? reading->value.text : reading->value.text + ' ' + reading->unit;
     row.change = ++m_changes;
     m_byRecency.emplace(row.change, place);
+    m_history.add(place, seen, fields.rssiDbm, records);
 }
 
 void MeterTable::clear() {
     m_rows.clear();
     m_index.clear();
     m_byRecency.clear();
+    m_history.clear();
     m_evicted = 0;
     ++m_clears;
 }
 
 const std::vector<std::string>& MeterTable::columnNames() {
     static const std::vector<std::string> names{
-        "Manufacturer", "Name",      "Identification", "Version",   "Type",
-        "Device",       "Telegrams", "First seen",     "Last seen", "Mean interval (s)",
-        "RSSI last",    "RSSI min",  "RSSI mean",      "RSSI max"};
+        "Manufacturer", "Name",      "Identification",    "Version",
+        "Type",         "Device",    "Reading",           "Telegrams",
+        "First seen",   "Last seen", "Mean interval (s)", "RSSI last",
+        "RSSI min",     "RSSI mean", "RSSI max"};
     return names;
+}
+
+bool MeterTable::isNumberColumn(std::size_t column) {
+    return column == READING || column == TELEGRAMS || column >= MEAN_INTERVAL;
 }
 
 std::string MeterTable::columnText(const Row& row, std::size_t column) {
     switch (column) {
-    case 0:
+    case MANUFACTURER:
         return row.meter.manufacturer;
-    case 1:
+    case NAME:
         return row.meter.manufacturerName;
-    case 2:
+    case IDENTIFICATION:
         return row.meter.identification;
-    case 3:
+    case VERSION:
         return row.meter.version;
-    case 4:
+    case TYPE:
         return row.meter.deviceType;
-    case 5:
+    case DEVICE:
         return row.meter.deviceText;
-    case 6:
+    case READING:
+        return row.reading;
+    case TELEGRAMS:
         return std::to_string(row.telegrams);
-    case 7:
+    case FIRST_SEEN:
         return timeText(row.firstSeen);
-    case 8:
+    case LAST_SEEN:
         return timeText(row.lastSeen);
-    case 9:
+    case MEAN_INTERVAL:
         return row.telegrams < 2 ? "-" : fixed(row.meanIntervalSeconds(), 1);
-    case 10:
+    case RSSI_LAST:
         return std::to_string(row.meter.rssiDbm);
-    case 11:
+    case RSSI_MIN:
         return std::to_string(row.rssiMin);
-    case 12:
+    case RSSI_MEAN:
         return fixed(row.rssiMean(), 1);
-    case 13:
+    case RSSI_MAX:
         return std::to_string(row.rssiMax);
     default:
         return {};
@@ -204,26 +233,28 @@ std::string MeterTable::columnText(const Row& row, std::size_t column) {
 }
 
 bool MeterTable::sortsByValue(std::size_t column) {
-    return column >= 6 && column <= 13; // telegrams to RSSI max
+    return column >= READING && column <= RSSI_MAX;
 }
 
 double MeterTable::sortValue(const Row& row, std::size_t column) {
     switch (column) {
-    case 6:
+    case READING: // meters without one first
+        return row.reading.empty() ? std::numeric_limits<double>::lowest() : row.readingValue;
+    case TELEGRAMS:
         return static_cast<double>(row.telegrams);
-    case 7:
+    case FIRST_SEEN:
         return secondsOf(row.firstSeen);
-    case 8:
+    case LAST_SEEN:
         return secondsOf(row.lastSeen);
-    case 9:
+    case MEAN_INTERVAL:
         return row.telegrams < 2 ? -1.0 : row.meanIntervalSeconds();
-    case 10:
+    case RSSI_LAST:
         return row.meter.rssiDbm;
-    case 11:
+    case RSSI_MIN:
         return row.rssiMin;
-    case 12:
+    case RSSI_MEAN:
         return row.rssiMean();
-    case 13:
+    case RSSI_MAX:
         return row.rssiMax;
     default:
         return 0.0;
@@ -251,7 +282,7 @@ std::string MeterTable::toCsv() const {
 }
 
 std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
-                                        const Day& firstDay) {
+                                        const Day& firstDay, TelegramReader* reader) {
     static const std::regex header(
         R"(^(\d\d):(\d\d):(\d\d)(?:\.(\d\d\d))?(?: \([^)]*\))?  (RX|TX):\s*$)");
     std::size_t found = 0;
@@ -260,6 +291,7 @@ std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecod
     int day = 0;
     long previousMs = -1;
     std::string line;
+    std::vector<std::uint8_t> bytes;
     while (std::getline(text, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -287,7 +319,14 @@ std::size_t MeterTable::readTrafficText(std::istream& text, const CTelegramDecod
         TelegramFields fields;
         if (haveTime && isHexText(hex) && decoder.IsTelegram(hex) &&
             decoder.DecodeFields(hex, fields)) {
-            add(fields, time);
+            if (reader) {
+                bytes.resize(static_cast<std::size_t>(CHexCodec::HexByteCount(hex)));
+                CHexCodec().HexToBytes(hex, bytes.data(), bytes.size());
+                const TelegramReading reading = reader->read(ByteView(bytes.data(), bytes.size()));
+                add(fields, time, &reading.records);
+            } else {
+                add(fields, time);
+            }
             haveTime = false;
             ++found;
         }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/wmbus/CTelegramDecoder.h"
+#include "core/wmbus/DataRecord.h"
+#include "core/wmbus/MeterHistory.h"
 
 #include <chrono>
 #include <cstdint>
@@ -14,11 +16,14 @@
 namespace tovan {
 
 // Every meter a second-family module has heard: who it is (manufacturer, identification,
-// version, device type), how often and when it was heard, and how well (RSSI).
+// version, device type), its main reading, how often and when it was heard, and how well
+// (RSSI); and the history of its signal strength and readings (MeterHistory).
 //
 // The table holds at most its limit of meters (garbled telegrams look like new meters): a
 // meter beyond it takes the place of the one heard least recently, which is counted as evicted.
 // A row never moves, so a view can follow the table by its changes.
+class TelegramReader;
+
 class MeterTable {
 public:
     using Time = std::chrono::system_clock::time_point;
@@ -32,6 +37,10 @@ public:
         int rssiMin = 0;
         int rssiMax = 0;
         long long rssiSum = 0;
+        // The main reading, with its unit ("12.345 m3"), from the last telegram that had one;
+        // empty until one could be read.
+        std::string reading;
+        double readingValue = 0.0;
         std::uint64_t change = 0; // the table's change count when the row last changed
 
         double rssiMean() const;
@@ -53,14 +62,32 @@ public:
         std::string text() const;
     };
 
-    // Column numbers, in the order of columnNames().
-    static constexpr std::size_t LAST_SEEN_COLUMN = 8;
-    static constexpr std::size_t MEAN_INTERVAL_COLUMN = 9;
+    // The columns, as the overview and the CSV have them.
+    enum Column : std::size_t {
+        MANUFACTURER,
+        NAME,
+        IDENTIFICATION,
+        VERSION,
+        TYPE,
+        DEVICE,
+        READING,
+        TELEGRAMS,
+        FIRST_SEEN,
+        LAST_SEEN,
+        MEAN_INTERVAL,
+        RSSI_LAST,
+        RSSI_MIN,
+        RSSI_MEAN,
+        RSSI_MAX,
+        COLUMN_COUNT
+    };
 
-    explicit MeterTable(std::size_t limit = DEFAULT_LIMIT) : m_limit(limit ? limit : 1) {}
+    explicit MeterTable(std::size_t limit = DEFAULT_LIMIT, MeterHistory::Limits history = {})
+        : m_limit(limit ? limit : 1), m_history(history) {}
 
-    // Counts one telegram of the meter `fields` describes, heard at `seen`.
-    void add(const TelegramFields& fields, Time seen);
+    // Counts one telegram of the meter `fields` describes, heard at `seen`, with its records
+    // where they could be read (null: none).
+    void add(const TelegramFields& fields, Time seen, const RecordList* records = nullptr);
     void clear();
     // In the order the meters were first heard, but for evicted meters, whose places the
     // newer ones took.
@@ -72,6 +99,8 @@ public:
     std::uint64_t changes() const { return m_changes; }
     // Counts the clears: rows seen before one are gone.
     std::uint64_t clears() const { return m_clears; }
+    // What each row's meter said over time, by the row's place.
+    const MeterHistory& history() const { return m_history; }
 
     // The table as CSV: a header line, then one line per meter, fields that hold a comma or
     // a quote quoted.
@@ -81,10 +110,15 @@ public:
     // entry's time line ("hh:mm:ss  RX:", milliseconds allowed) followed, with or without a
     // decoded block between, by the telegram's hex text. Entries are in the order they came, so
     // a time of day more than 12 hours before the entry above it is on the next day: the text
-    // starts on `firstDay` and may run over any number of midnights. Returns the number of
-    // telegrams found.
+    // starts on `firstDay` and may run over any number of midnights. With a `reader`, the
+    // records are read as the console reads them (its keys, the formats seen before). Returns
+    // the number of telegrams found.
     std::size_t readTrafficText(std::istream& text, const CTelegramDecoder& decoder,
-                                const Day& firstDay);
+                                const Day& firstDay, TelegramReader* reader = nullptr);
+
+    // The record a meter's main reading is: its first volume or energy that is a number of
+    // now (not a stored, maximum or minimum value), or null.
+    static const DataRecord* mainReading(const RecordList& records);
 
     // The columns of the table, as the overview and the CSV name them.
     static const std::vector<std::string>& columnNames();
@@ -92,13 +126,15 @@ public:
     static std::vector<std::string> columnTexts(const Row& row);
     // The text of one column of a row. The mean interval of a meter heard once is "-".
     static std::string columnText(const Row& row, std::size_t column);
-    // Whether a view sorts the column by sortValue() rather than by its text: the counts, the
-    // times (to the millisecond: meters heard within one second keep their order), the mean
-    // interval and the RSSI values.
+    // Whether a view sorts the column by sortValue() rather than by its text: the reading, the
+    // counts, the times (to the millisecond: meters heard within one second keep their order),
+    // the mean interval and the RSSI values.
     static bool sortsByValue(std::size_t column);
     // The value to sort such a column by; times in seconds. A meter heard once has no mean
     // interval and sorts below every meter that has one.
     static double sortValue(const Row& row, std::size_t column);
+    // Whether a column holds numbers (shown aligned right).
+    static bool isNumberColumn(std::size_t column);
 
 private:
     using Key = std::tuple<std::string, std::string, std::string, std::string>;
@@ -115,6 +151,7 @@ private:
     std::uint64_t m_changes = 0;
     std::uint64_t m_evicted = 0;
     std::uint64_t m_clears = 0;
+    MeterHistory m_history;
 };
 
 } // namespace tovan

@@ -121,6 +121,11 @@ void RecordText::appendRecordLine(std::string& line, const DataRecord& record,
         line.append(" ").append(record.value.text);
     if (record.value.kind == RecordValue::Kind::Number && !record.unit.empty())
         line.append(" ").append(record.unit);
+    appendQualifiers(line, record, storageDate);
+}
+
+void RecordText::appendQualifiers(std::string& line, const DataRecord& record,
+                                  std::string_view storageDate) {
     line += " (";
     const std::size_t start = line.size();
     for (const char* qualifier : record.qualifiers)
@@ -142,6 +147,12 @@ void RecordText::appendRecordLine(std::string& line, const DataRecord& record,
         line.resize(start - 2);
     else
         line += ')';
+}
+
+std::string RecordText::recordLabel(const DataRecord& record) {
+    std::string label = record.description;
+    appendQualifiers(label, record, {});
+    return label;
 }
 
 std::string RecordText::recordLine(const DataRecord& record, std::string_view storageDate) {

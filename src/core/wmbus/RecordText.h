@@ -27,6 +27,10 @@ public:
     // A record's line. `storageDate` is the date of the record's storage, or empty.
     static std::string recordLine(const DataRecord& record, std::string_view storageDate);
 
+    // Which record it is, without its value: what its VIFEs add and the qualifiers that are
+    // not the default, "Volume (storage 1)", "Power (maximum, tariff 2)".
+    static std::string recordLabel(const DataRecord& record);
+
     // What the record is, with what its VIFEs add: "Volume (forward flow)".
     static std::string recordName(const DataRecord& record);
 
@@ -42,6 +46,9 @@ private:
     template <class Sink>
     static void forEachLine(const TelegramReading& reading, std::string& line, Sink&& sink);
     static void appendRecordLine(std::string& line, const DataRecord& record,
+                                 std::string_view storageDate);
+    // " (qualifier, ..., storage date)" where there is any.
+    static void appendQualifiers(std::string& line, const DataRecord& record,
                                  std::string_view storageDate);
     static void appendLatin1(std::string& out, std::string_view utf8);
 };

@@ -18,6 +18,7 @@
 #include "gui/textwnd/ColorEditCommands.h"
 #include "gui/textwnd/ColorEditWnd.h"
 #include "gui/tree/CControlTreeView.h"
+#include "gui/wmbus/MeterKeysDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -138,6 +139,17 @@ void CMainFrame::activateConsole(CSplitterView* console) {
     console->tree()->setFocus();
     raise();
     activateWindow();
+}
+
+void CMainFrame::editMeterKeys() {
+    MeterKeysDialog::edit(this, [this](const MeterKeys& keys) { applyMeterKeys(keys); });
+}
+
+void CMainFrame::applyMeterKeys(const MeterKeys& keys) {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* console = qobject_cast<CSplitterView*>(window))
+            if (console->family() == ModuleFamily::VM77)
+                console->console().traffic().setMeterKeys(keys);
 }
 
 CSplitterView* CMainFrame::activeConsole() const {

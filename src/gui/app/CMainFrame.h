@@ -22,6 +22,7 @@ class CSplitterView;
 class LockIndicators;
 class MainFrameActions;
 class MainFrameMenus;
+class MeterKeys;
 class MeterOverview;
 
 // The application's main window: the consoles as MDI children over a white area with the
@@ -74,6 +75,9 @@ public:
     void previousPane();
     void windowCascade();
     void windowTile();
+    // Settings > Meter keys...: the key dialog; the keys it saves go to every VM77 console.
+    void editMeterKeys();
+    void applyMeterKeys(const MeterKeys& keys);
     void noEffect() {}
 
 protected:

@@ -144,6 +144,9 @@ void MainFrameActions::addConsoleButtons() {
                           "Show every meter the VM77 module has heard\nMeter overview", nullptr);
     meters->setCheckable(true);
     meters->setIcon(picture("", "meters"));
+    add(consolecmd::ID_METER_KEYS, "Meter keys...",
+        "Add or remove the keys that decrypt the telegrams of meters\nMeter keys",
+        &CMainFrame::editMeterKeys);
 }
 
 void MainFrameActions::setPictures() {

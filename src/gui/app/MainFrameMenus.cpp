@@ -117,6 +117,7 @@ void MainFrameMenus::addSettingsMenu(CSplitterView* console) {
         settings->addAction(parse);
         settings->addAction(console->commandAction(consolecmd::ID_TEST_SEQUENCE));
         settings->addAction(m_actions.action(consolecmd::ID_METER_OVERVIEW));
+        settings->addAction(m_actions.action(consolecmd::ID_METER_KEYS));
     }
     settings->addSeparator();
     QMenu* options = settings->addMenu(QStringLiteral("&Traffic options"));

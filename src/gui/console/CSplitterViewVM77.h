@@ -5,7 +5,7 @@
 namespace tovan {
 
 // The console of the second family (module VM77, wireless M-Bus): adds "Parse RX data" and
-// "Testsequence".
+// "Testsequence", and decrypts the telegrams of the meters whose keys the key file holds.
 class CSplitterViewVM77 : public CSplitterView {
     Q_OBJECT
 public:
@@ -17,6 +17,9 @@ public:
 protected:
     CPacketViewDlg* createComposer(QWidget* parent) override;
     QString rootLabel() const override { return QStringLiteral("VM77-M"); }
+
+private:
+    void loadMeterKeys();
 };
 
 } // namespace tovan

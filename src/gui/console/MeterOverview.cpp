@@ -4,6 +4,7 @@
 #include "gui/console/CSplitterView.h"
 #include "gui/console/TrafficFindBar.h"
 #include "gui/shared/DialogService.h"
+#include "gui/wmbus/MeterPlot.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -11,17 +12,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace tovan {
 namespace {
 
-constexpr int IDENTIFICATION_COLUMN = 2;
-constexpr int LAST_SEEN_COLUMN = static_cast<int>(MeterTable::LAST_SEEN_COLUMN);
-// Columns holding numbers: telegrams, mean interval, the four RSSI values.
 bool isNumberColumn(int column) {
-    return column == 6 || column >= 9;
+    return MeterTable::isNumberColumn(static_cast<std::size_t>(column));
 }
 
 QString summaryText(const MeterTable& meters, const QString& console) {
@@ -126,20 +125,31 @@ MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
     m_view = new QTableView(this);
     m_view->setModel(m_sorted);
     m_view->setSortingEnabled(true);
-    m_view->sortByColumn(LAST_SEEN_COLUMN, Qt::DescendingOrder); // the meter heard last on top
+    m_view->sortByColumn(MeterTable::LAST_SEEN, Qt::DescendingOrder); // the meter heard last on top
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    placeReadingColumn();
+    // A reset of the model (another console) puts the header's sections back in order.
+    connect(m_sorted, &QAbstractItemModel::modelReset, this, &MeterOverview::placeReadingColumn);
     m_view->setToolTip(QStringLiteral("Double-click a meter to see only its telegrams"));
     m_summary = new QLabel(this);
     auto* exportButton = new QPushButton(QStringLiteral("Export CSV..."), this);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_summary, 1);
     bottom->addWidget(exportButton);
+    m_plot = new MeterPlot(this);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("meterSplitter"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(m_view);
+    split->addWidget(m_plot);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(m_view, 1);
+    layout->addWidget(split, 1);
     layout->addLayout(bottom);
 
     m_refresh.setSingleShot(true);
@@ -147,7 +157,16 @@ MeterOverview::MeterOverview(QWidget* parent) : QWidget(parent) {
     connect(&m_refresh, &QTimer::timeout, this, &MeterOverview::refresh);
     connect(exportButton, &QPushButton::clicked, this, &MeterOverview::exportCsv);
     connect(m_view, &QTableView::doubleClicked, this, &MeterOverview::filterToRow);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &MeterOverview::plotRow);
     refresh();
+}
+
+// Who a meter is and what it reads side by side, also where the pane is narrow; the CSV keeps
+// the table's order.
+void MeterOverview::placeReadingColumn() {
+    QHeaderView* header = m_view->horizontalHeader();
+    header->moveSection(header->visualIndex(MeterTable::READING), MeterTable::IDENTIFICATION + 1);
 }
 
 void MeterOverview::setConsole(CSplitterView* console) {
@@ -157,10 +176,12 @@ void MeterOverview::setConsole(CSplitterView* console) {
         disconnect(m_console, nullptr, this, nullptr);
     m_console = console && console->family() == ModuleFamily::VM77 ? console : nullptr;
     m_model.setTable(m_console ? &m_console->console().traffic().meters() : nullptr);
+    m_plot->setMeter(m_model.table(), -1);
     if (m_console) {
         connect(m_console, &CSplitterView::metersChanged, this, &MeterOverview::scheduleRefresh);
         // Only the object is left by now: nothing of the console may be touched.
         connect(m_console, &QObject::destroyed, this, [this] {
+            m_plot->setMeter(nullptr, -1);
             m_model.setTable(nullptr);
             m_console.clear();
             refresh();
@@ -176,18 +197,25 @@ void MeterOverview::scheduleRefresh() {
 
 void MeterOverview::refresh() {
     m_model.refresh();
+    m_plot->refresh();
     if (!m_console)
         m_summary->setText(QStringLiteral("Meters are listed for a VM77 console."));
     else
-        m_summary->setText(summaryText(m_console->console().traffic().meters(),
-                                       m_console->windowTitle()));
+        m_summary->setText(
+            summaryText(m_console->console().traffic().meters(), m_console->windowTitle()));
 }
 
 void MeterOverview::filterToRow(const QModelIndex& index) {
     if (!m_console || !index.isValid())
         return;
-    const QModelIndex id = m_sorted->index(index.row(), IDENTIFICATION_COLUMN);
+    const QModelIndex id = m_sorted->index(index.row(), MeterTable::IDENTIFICATION);
     m_console->findBar()->setFilterText(id.data().toString());
+}
+
+// The plot follows the current row; rows never move in the table, so the place stays right
+// while the view sorts.
+void MeterOverview::plotRow(const QModelIndex& index) {
+    m_plot->setMeter(m_model.table(), index.isValid() ? m_sorted->mapToSource(index).row() : -1);
 }
 
 void MeterOverview::exportCsv() {

@@ -12,6 +12,7 @@ class QTableView;
 namespace tovan {
 
 class CSplitterView;
+class MeterPlot;
 class MeterTable;
 
 // The meter table of one console as a Qt model: one row per meter, a column per field,
@@ -24,6 +25,7 @@ public:
     static constexpr int SORT_ROLE = Qt::UserRole;
 
     void setTable(const MeterTable* table);
+    const MeterTable* table() const { return m_table; }
     // Tells the views what changed in the table since the last call.
     void refresh();
 
@@ -43,7 +45,8 @@ private:
 };
 
 // The meter overview of the active second-family console: every meter heard since the
-// console opened or since Clear view, sortable by any column. A double-click filters the
+// console opened or since Clear view, with its main reading, sortable by any column; beside
+// it the selected meter's readings and signal strength over time. A double-click filters the
 // console's traffic to that meter; the table can be exported as CSV.
 class MeterOverview : public QWidget {
     Q_OBJECT
@@ -54,6 +57,7 @@ public:
     void setConsole(CSplitterView* console);
     CSplitterView* console() const { return m_console; }
     QTableView* table() const { return m_view; }
+    MeterPlot* plot() const { return m_plot; }
     // Writes the table as CSV to a file the user chooses.
     void exportCsv();
 
@@ -61,14 +65,17 @@ private:
     void scheduleRefresh();
     void refresh();
     void filterToRow(const QModelIndex& index);
+    void plotRow(const QModelIndex& index);
+    void placeReadingColumn();
 
     QPointer<CSplitterView> m_console;
     MeterTableModel m_model;
     QSortFilterProxyModel* m_sorted = nullptr;
     QTableView* m_view = nullptr;
     QLabel* m_summary = nullptr;
-    // Telegrams may arrive thousands a second; the table is shown anew at most four times a
-    // second.
+    MeterPlot* m_plot = nullptr;
+    // Telegrams may arrive thousands a second; the table and the plot are shown anew at most
+    // four times a second.
     QTimer m_refresh;
 };
 

@@ -4,6 +4,7 @@
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/serial/SerialChannel.h"
+#include "core/wmbus/MeterKeyFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ConsoleHarness.h"
 #include "tests/support/PtyPair.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace tovan;
@@ -137,12 +139,17 @@ TEST(BringUpInsight, MillisecondTimesShowTheTimeSinceThePreviousFrame) {
 }
 
 // The meters of a simulated module as the console counts them, and as tovan-tool meters reads
-// them back out of the console's log.
+// them back out of the console's log: the encrypted meter's reading too, with the same key.
 TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
     ScratchDir dir;
     Simulator simulator(dir.path());
     ConsoleHarness harness(ModuleFamily::VM77);
     ModuleConsole& console = onSimulatedModule(harness);
+    const std::string keyFile = dir.write("keys", "71234567 4B414D2D53494D2D4B45592D30303031\n");
+    ::chmod(keyFile.c_str(), 0600);
+    MeterKeys keys;
+    ASSERT_TRUE(MeterKeyFile::load(keyFile, keys).loaded);
+    console.traffic().setMeterKeys(keys);
     harness.logFileAnswers.push_back(dir.path("log.txt"));
     console.toggleLogging();
     console.runCommand(consolecmd::ID_MILLISECONDS);
@@ -154,19 +161,29 @@ TEST(BringUpInsight, TheMeterTableOfAConsoleAndOfItsLogAgree) {
     const auto& rows = console.traffic().meters().rows();
     ASSERT_GE(rows.size(), 3u);
     std::uint64_t telegrams = 0;
+    std::size_t readings = 0;
+    bool encrypted = false;
     for (const auto& row : rows) {
         telegrams += row.telegrams;
+        readings += !row.reading.empty();
+        if (row.meter.identification == "71234567") {
+            encrypted = true;
+            EXPECT_EQ(row.reading, "12.345 m3");
+        }
         EXPECT_LE(row.rssiMin, row.meter.rssiDbm);
         EXPECT_GE(row.rssiMax, row.meter.rssiDbm);
         EXPECT_LE(row.firstSeen, row.lastSeen);
     }
     EXPECT_EQ(telegrams, console.traffic().receivedCount());
+    EXPECT_GE(readings, 3u);
+    EXPECT_TRUE(encrypted) << "the simulator's encrypted meter was heard";
     EXPECT_LE(rows[0].firstSeen, rows[1].firstSeen) << "in the order first heard";
     harness.destroyConsole(); // writes and closes the log
 
     ChildProcess::Setup toFile;
     toFile.stdoutPath = dir.path("meters.csv");
-    ChildProcess tool({TOVAN_TOOL_PATH, "meters", "--csv", dir.path("log.txt")}, toFile);
+    ChildProcess tool({TOVAN_TOOL_PATH, "meters", "--csv", "--keys", keyFile, dir.path("log.txt")},
+                      toFile);
     ASSERT_EQ(tool.wait(), 0);
     EXPECT_EQ(dir.read("meters.csv"), counted);
 }

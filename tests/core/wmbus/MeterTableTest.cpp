@@ -35,18 +35,18 @@ TEST(MeterTable, DatesLogEntriesFromTheGivenDayOverAnyNumberOfMidnights) {
                                   "\r\n00:00:01  TX:\r\n FF 01 00 FE\r\n" + received("13:00:00") +
                                   received("00:00:30"),
                               MeterTable::Day{2026, 11, 30});
-    EXPECT_EQ(column(row, 7), "2026-11-30 23:59:50");
-    EXPECT_EQ(column(row, MeterTable::LAST_SEEN_COLUMN), "2026-12-02 00:00:30");
-    EXPECT_EQ(column(row, MeterTable::MEAN_INTERVAL_COLUMN), "43219.8");
+    EXPECT_EQ(column(row, MeterTable::FIRST_SEEN), "2026-11-30 23:59:50");
+    EXPECT_EQ(column(row, MeterTable::LAST_SEEN), "2026-12-02 00:00:30");
+    EXPECT_EQ(column(row, MeterTable::MEAN_INTERVAL), "43219.8");
 
     // Back by exactly 12 hours is still the same day (a clock put back), a second more is not.
     MeterTable sameDay;
     EXPECT_EQ(column(readOne(sameDay, received("12:00:00") + received("00:00:00"), {2026, 1, 1}),
-                     MeterTable::LAST_SEEN_COLUMN),
+                     MeterTable::LAST_SEEN),
               "2026-01-01 00:00:00");
     MeterTable nextDay;
     EXPECT_EQ(column(readOne(nextDay, received("12:00:01") + received("00:00:00"), {2026, 1, 1}),
-                     MeterTable::LAST_SEEN_COLUMN),
+                     MeterTable::LAST_SEEN),
               "2026-01-02 00:00:00");
 
     MeterTable::Day day;
@@ -71,16 +71,16 @@ TEST(MeterTable, AMeterHeardOnceHasNoIntervalAndTimesSortToTheMillisecond) {
     const MeterTable::Row& heardOnce = table.rows()[1];
     const MeterTable::Row& heardTwice = table.rows()[0];
 
-    EXPECT_EQ(column(heardOnce, MeterTable::MEAN_INTERVAL_COLUMN), "-");
+    EXPECT_EQ(column(heardOnce, MeterTable::MEAN_INTERVAL), "-");
     EXPECT_NE(table.toCsv().find(",-,"), std::string::npos) << table.toCsv();
-    EXPECT_EQ(column(heardTwice, MeterTable::MEAN_INTERVAL_COLUMN), "0.9");
+    EXPECT_EQ(column(heardTwice, MeterTable::MEAN_INTERVAL), "0.9");
 
     // Both last heard within the same second: the texts tie, the values do not.
-    const std::size_t last = MeterTable::LAST_SEEN_COLUMN;
+    const std::size_t last = MeterTable::LAST_SEEN;
     EXPECT_EQ(column(heardOnce, last), column(heardTwice, last));
     EXPECT_TRUE(MeterTable::sortsByValue(last));
     EXPECT_LT(MeterTable::sortValue(heardOnce, last), MeterTable::sortValue(heardTwice, last));
-    const std::size_t interval = MeterTable::MEAN_INTERVAL_COLUMN;
+    const std::size_t interval = MeterTable::MEAN_INTERVAL;
     EXPECT_LT(MeterTable::sortValue(heardOnce, interval), 0.0);
     EXPECT_DOUBLE_EQ(MeterTable::sortValue(heardTwice, interval), 0.9);
     EXPECT_FALSE(MeterTable::sortsByValue(2)) << "identifications sort as text";
