@@ -1,20 +1,25 @@
 // Takes the README's pictures of the running workbench: its empty main window, two consoles
 // side by side (one per family) talking to simulated modules, the VM77 console with "Parse RX
-// data" on; then the traffic options, the key dialog with the simulated meter's key, the meter
-// overview with a meter's plot, and find and filter. Run it through scripts/screenshots, which
-// starts the simulator and a virtual display (and gives it a configuration folder of its own).
+// data" on; then the traffic options, a test plan's results, the key dialog with the simulated
+// meter's key, the meter overview with a meter's plot, and find and filter. Run it through
+// scripts/screenshots, which starts the simulator and a virtual display (and gives it a
+// configuration folder of its own).
 //
 //   tovan-screenshots OUTPUT-FOLDER VX31-PORT VM77-PORT [LIST.tcs]
 #include "core/console/ConsoleCommands.h"
+#include "core/console/ConsolePlan.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
+#include "core/testplan/PlanParser.h"
 #include "core/wmbus/MeterKeyFile.h"
 #include "gui/app/CDocManagerEx.h"
 #include "gui/app/CMainFrame.h"
 #include "gui/app/CTOVANStudioApp.h"
 #include "gui/app/CTOVANStudioDoc.h"
+#include "gui/app/MainFramePlans.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/MeterOverview.h"
+#include "gui/console/PlanDriver.h"
 #include "gui/console/TrafficFindBar.h"
 #include "gui/wmbus/MeterKeysDialog.h"
 #include "tools/modsim/TelegramSet.h"
@@ -83,6 +88,30 @@ bool showTrafficOptions(CMainFrame& frame, CSplitterView* vx31, const QDir& fold
         QTest::qWait(250);
     }
     return save(frame, folder, "workbench-traffic-options.png");
+}
+
+// A bring-up plan on the VX31 console: forty requests answered, a status answer that is not
+// what the plan expects, and the module's own mistakes; its results pane with the histogram.
+bool showPlan(CMainFrame& frame, CSplitterView* vx31, const QDir& folder) {
+    frame.activateConsole(vx31);
+    const std::string text = "note Channel and power\n"
+                             "repeat 40 {\n"
+                             "  send-fields 10 01 05\n"
+                             "  expect FE 01 90 01 05 CS within 100\n"
+                             "  wait 20\n"
+                             "}\n"
+                             "note Status\n"
+                             "send FE 00 30 00 30\n"
+                             "expect FE 00 B1 00 B1 within 100\n";
+    ParsedPlan plan = PlanParser(PlanContext{ModuleFamily::VX31}).parse(text);
+    if (!plan.ok() || !PlanDriver::of(vx31)->start(std::move(plan.plan), "bring-up.plan").empty())
+        return false;
+    frame.commandAction(consolecmd::ID_PLAN_RESULTS)->setChecked(true);
+    QTest::qWaitFor([vx31] { return !vx31->console().plan().running(); }, 20000);
+    QTest::qWait(300);
+    const bool saved = save(frame, folder, "workbench-plan.png");
+    frame.commandAction(consolecmd::ID_PLAN_RESULTS)->setChecked(false);
+    return saved;
 }
 
 // The key of the simulated meter that encrypts, added in the key dialog as a user would, and
@@ -158,7 +187,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const bool saved = showConsoles(frame, vx31, vm77, folder) &&
-                       showTrafficOptions(frame, vx31, folder) && showMeterKeys(frame, folder) &&
-                       showMetersAndFind(frame, vm77, folder);
+                       showTrafficOptions(frame, vx31, folder) && showPlan(frame, vx31, folder) &&
+                       showMeterKeys(frame, folder) && showMetersAndFind(frame, vm77, folder);
     return saved ? 0 : 1;
 }

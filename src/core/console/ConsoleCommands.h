@@ -23,6 +23,11 @@ constexpr int ID_METER_OVERVIEW = 32802;
 // The key dialog of the meters that encrypt, shown from a second-family console's menu; the
 // keys it saves go to every second-family console.
 constexpr int ID_METER_KEYS = 32810;
+// Test plans on the active console (the "Command" menu): a plan file, a plan made from the
+// selected folder of the tree, and the results pane.
+constexpr int ID_RUN_PLAN = 32820;
+constexpr int ID_RUN_FOLDER_PLAN = 32821;
+constexpr int ID_PLAN_RESULTS = 32822;
 
 // Tree commands that the console disables whenever the tree does not answer for itself.
 constexpr int ID_CUT_TREE_ITEM = 32776;

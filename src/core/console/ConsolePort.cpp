@@ -136,10 +136,12 @@ void ConsolePort::showDiscarded(bool on) {
         m_c.channel.SetReportDiscards(m_c.state.slot, on);
 }
 
-void ConsolePort::send(const std::uint8_t* bytes, std::size_t length,
-                       ConsoleTraffic::Arrival arrival) {
-    if ((!bytes && length > 0) || !isOpen())
-        return;
+std::uint32_t ConsolePort::send(const std::uint8_t* bytes, std::size_t length,
+                                ConsoleTraffic::Arrival arrival) {
+    if (!isOpen())
+        return EBADF;
+    if (!bytes && length > 0)
+        return EINVAL;
     const std::uint32_t result = m_c.channel.SendFrame(m_c.state.slot, bytes, length);
     if (result == 0) {
         tellSkippedTicks(arrival);
@@ -152,6 +154,7 @@ void ConsolePort::send(const std::uint8_t* bytes, std::size_t length,
                                  std::to_string(SerialChannel::TX_BUFFER_SIZE) + " bytes",
                              arrival);
     }
+    return result;
 }
 
 void ConsolePort::periodicStopped(ConsoleTraffic::Arrival arrival) {

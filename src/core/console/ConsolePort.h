@@ -38,8 +38,10 @@ public:
     void close();
     // Shows the frame and sends it. A frame that cannot go out says why in the traffic: the
     // previous frame still on the line, or too long; periodic ticks that find the line busy
-    // are counted and told once when a frame goes out again.
-    void send(const std::uint8_t* bytes, std::size_t length, ConsoleTraffic::Arrival arrival);
+    // are counted and told once when a frame goes out again. Returns the channel's result
+    // (EBADF while no port is open).
+    std::uint32_t send(const std::uint8_t* bytes, std::size_t length,
+                       ConsoleTraffic::Arrival arrival);
     // Periodic sending stopped: what it skipped is told now.
     void periodicStopped(ConsoleTraffic::Arrival arrival);
     // CD_TX_FAILED: a frame shown as transmitted did not reach the line.

@@ -27,7 +27,7 @@ ModuleConsole::ModuleConsole(ModuleFamily family, Host host, SerialChannel& chan
     : m_family(family), m_host(std::move(host)),
       m_logging(m_host.status, m_host.dialogs, m_host.post),
       m_traffic(family, m_state, m_host.panes, m_logging),
-      m_port({m_state, m_host, m_traffic, channel, *this}) {
+      m_port({m_state, m_host, m_traffic, channel, *this}), m_plan({m_state, m_port, channel}) {
     m_state.port = PortSettings::forFamily(family);
 }
 
@@ -89,6 +89,7 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
         break;
     case CD_RX_FRAME:
         m_traffic.showReceivedBytes(bytes, length, arrival);
+        m_plan.onFrame(bytes, length, arrival);
         break;
     case CD_TX_FRAME:
         m_traffic.showTransmitted(bytes, length, arrival);
@@ -102,9 +103,11 @@ void ModuleConsole::dispatch(std::uint32_t code, const std::uint8_t* bytes, std:
         break;
     case CD_RX_DISCARDED:
         m_traffic.showDiscarded(bytes, length, arrival);
+        m_plan.onDiscarded(bytes, length, arrival);
         break;
     case CD_PORT_LOST:
         m_port.lost(bytes, length, arrival);
+        m_plan.checkPort();
         break;
     case CD_TX_FAILED:
         m_port.transmitFailed(bytes, length, arrival);
@@ -159,7 +162,7 @@ void ModuleConsole::stopTestSequence() {
 
 void ModuleConsole::toggleShowDiscarded() {
     m_state.showDiscarded = !m_state.showDiscarded;
-    m_port.showDiscarded(m_state.showDiscarded);
+    m_port.showDiscarded(m_state.showDiscarded || m_plan.wantsDiscards());
 }
 
 bool ModuleConsole::runCommand(int commandId) {
@@ -255,6 +258,7 @@ void ModuleConsole::carryOutPendingAction() {
 }
 
 void ModuleConsole::windowClosing() {
+    m_plan.stop();
     m_port.closeForGood();
     // The test sequence belongs to its console and ends with it.
     stopTestSequence();

@@ -2,6 +2,7 @@
 
 #include "core/console/ConsoleHost.h"
 #include "core/console/ConsoleLogging.h"
+#include "core/console/ConsolePlan.h"
 #include "core/console/ConsolePort.h"
 #include "core/console/ConsoleState.h"
 #include "core/console/ConsoleTraffic.h"
@@ -49,7 +50,10 @@ public:
     // What the settings dialog's OK does, for callers that know the port already.
     void setPortSettings(const PortSettings& settings) { m_state.port = settings; }
     void openPort() { m_port.open(); }
-    void closePort() { m_port.close(); }
+    void closePort() {
+        m_port.close();
+        m_plan.checkPort();
+    }
     void clearView();
     void toggleLogging() { m_logging.toggleLogging(); }
     void toggleParse();
@@ -88,6 +92,9 @@ public:
     bool portOpen() const { return m_port.isOpen(); }
     ConsoleTraffic& traffic() { return m_traffic; }
     const ConsoleTraffic& traffic() const { return m_traffic; }
+    // The test plan run on the console's port, and its results.
+    ConsolePlan& plan() { return m_plan; }
+    const ConsolePlan& plan() const { return m_plan; }
 
 private:
     void dispatch(std::uint32_t code, const std::uint8_t* bytes, std::size_t length,
@@ -101,6 +108,7 @@ private:
     ConsoleLogging m_logging;
     ConsoleTraffic m_traffic;
     ConsolePort m_port;
+    ConsolePlan m_plan;
     std::unique_ptr<TestSequence> m_testSequence;
 };
 

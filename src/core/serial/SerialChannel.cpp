@@ -69,6 +69,10 @@ std::uint32_t SerialChannel::SendFrame(std::uint8_t slot, const std::uint8_t* by
     return session->send(bytes, length);
 }
 
+bool SerialChannel::CanSend(std::uint8_t slot) const {
+    return slot < MAX_PORTS && m_slots[slot].session && m_slots[slot].session->canSend();
+}
+
 std::uint32_t SerialChannel::WaitUntilWritten(std::uint8_t slot, int timeoutMs) {
     if (slot >= MAX_PORTS || !m_slots[slot].session)
         return 0;

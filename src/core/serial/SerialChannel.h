@@ -56,6 +56,10 @@ public:
     // that comes too early is skipped). A slot outside 0..2 is ignored (0).
     std::uint32_t SendFrame(std::uint8_t slot, const std::uint8_t* bytes, std::size_t length);
 
+    // Whether SendFrame would take a frame now: the slot has a port and no frame waits behind
+    // the one on the line. Only the owners' thread, which alone sends, may rely on it.
+    bool CanSend(std::uint8_t slot) const;
+
     // Waits until the frames sent on the slot have left the line, at most `timeoutMs`, and
     // returns the first write error since the last call (0 when there was none).
     std::uint32_t WaitUntilWritten(std::uint8_t slot, int timeoutMs);

@@ -8,6 +8,7 @@
 #include "gui/app/LockIndicators.h"
 #include "gui/app/MainFrameActions.h"
 #include "gui/app/MainFrameMenus.h"
+#include "gui/app/MainFramePlans.h"
 #include "gui/app/TrafficPrinter.h"
 #include "gui/composer/CPacketViewDlg.h"
 #include "gui/console/CSplitterView.h"
@@ -51,6 +52,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_menus = std::make_unique<MainFrameMenus>(*this, *m_actions);
     createStatusBar();
     createMeterOverview();
+    m_plans = std::make_unique<MainFramePlans>(*this);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::onConsoleActivated);
     rebuildMenus();
     updateCommandStates();
@@ -176,6 +178,7 @@ void CMainFrame::followActiveFamily() {
 void CMainFrame::onConsoleActivated(QMdiSubWindow*) {
     m_meters->setConsole(activeConsole());
     followActiveFamily();
+    m_plans->setConsole(activeConsole());
     // Focus moving to another top-level window deactivates the console too; the menus stay.
     if (activeConsole() != m_menuConsole || !m_menuConsole)
         rebuildMenus();

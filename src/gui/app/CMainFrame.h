@@ -22,6 +22,7 @@ class CSplitterView;
 class LockIndicators;
 class MainFrameActions;
 class MainFrameMenus;
+class MainFramePlans;
 class MeterKeys;
 class MeterOverview;
 
@@ -41,6 +42,7 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QToolBar* toolBar() const { return m_toolBar; }
     MeterOverview* meterOverview() const { return m_meters; }
+    MainFramePlans& plans() const { return *m_plans; }
     LockIndicators* lockIndicators() const { return m_locks; }
     // ConsoleWindowHost
     void addConsole(CSplitterView* console) override;
@@ -104,6 +106,7 @@ private:
     CDocManagerEx* m_documents = nullptr;
     std::unique_ptr<MainFrameActions> m_actions;
     std::unique_ptr<MainFrameMenus> m_menus;
+    std::unique_ptr<MainFramePlans> m_plans;
     QPointer<CSplitterView> m_menuConsole;
     int m_menuId = 0;
     std::unique_ptr<QPrinter> m_printer;

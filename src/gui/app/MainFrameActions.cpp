@@ -42,6 +42,7 @@ MainFrameActions::MainFrameActions(CMainFrame& frame) : m_frame(frame) {
     addWindowCommands();
     addHelpCommands();
     addConsoleButtons();
+    addPlanCommands();
     setPictures();
 }
 
@@ -149,6 +150,19 @@ void MainFrameActions::addConsoleButtons() {
         &CMainFrame::editMeterKeys);
 }
 
+// What they do is MainFramePlans' part: they act on the active console.
+void MainFrameActions::addPlanCommands() {
+    add(consolecmd::ID_RUN_PLAN, "Run test plan...",
+        "Run a test plan from a file on the console's port\nRun test plan", nullptr);
+    add(consolecmd::ID_RUN_FOLDER_PLAN, "Run plan of this folder",
+        "Send every command of the selected folder; each must be answered within 500 ms\n"
+        "Run plan of this folder",
+        nullptr);
+    add(consolecmd::ID_PLAN_RESULTS, "Test plan results",
+        "Show the results of the console's test plan\nTest plan results", nullptr)
+        ->setCheckable(true);
+}
+
 void MainFrameActions::setPictures() {
     action(ID_FILE_NEW)->setIcon(picture("document-new", "new"));
     action(ID_FILE_OPEN)->setIcon(picture("document-open", "open"));
@@ -221,6 +235,8 @@ void MainFrameActions::updateStates(CSplitterView* console) {
     }
     action(consolecmd::ID_METER_OVERVIEW)
         ->setEnabled(console && console->family() == ModuleFamily::VM77);
+    for (int id : {consolecmd::ID_RUN_PLAN, consolecmd::ID_RUN_FOLDER_PLAN})
+        action(id)->setEnabled(console != nullptr);
 }
 
 } // namespace tovan

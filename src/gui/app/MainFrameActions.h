@@ -34,6 +34,7 @@ private:
     void addWindowCommands();
     void addHelpCommands();
     void addConsoleButtons();
+    void addPlanCommands();
     void addStatusBarSwitch();
     void setPictures();
 

@@ -136,6 +136,10 @@ void MainFrameMenus::addCommandMenu(CSplitterView* console) {
             command->addSeparator();
         command->addAction(action);
     }
+    command->addSeparator();
+    for (int id :
+         {consolecmd::ID_RUN_PLAN, consolecmd::ID_RUN_FOLDER_PLAN, consolecmd::ID_PLAN_RESULTS})
+        command->addAction(m_actions.action(id));
 }
 
 void MainFrameMenus::addWindowMenu() {
