@@ -10,6 +10,7 @@
 #include "core/console/ConsolePlan.h"
 #include "core/frames/FrameBuilder.h"
 #include "core/hub/ConsoleMessage.h"
+#include "core/serial/ComSettingsForm.h"
 #include "core/testplan/PlanParser.h"
 #include "core/wmbus/MeterKeyFile.h"
 #include "gui/app/CDocManagerEx.h"
@@ -18,6 +19,7 @@
 #include "gui/app/CTOVANStudioDoc.h"
 #include "gui/app/MainFramePlans.h"
 #include "gui/console/CSplitterView.h"
+#include "gui/console/ConsoleStatusLine.h"
 #include "gui/console/MeterOverview.h"
 #include "gui/console/PlanDriver.h"
 #include "gui/console/TrafficFindBar.h"
@@ -56,7 +58,12 @@ CSplitterView* openConsole(CDocManagerEx& documents, int kind, const QString& li
     CSplitterView* console = document->console();
     PortSettings settings = console->console().state().port;
     settings.portName = port;
+    // As the settings dialog's OK does: the status bar names the port.
+    const ComSettingsForm::StatusTexts texts =
+        ComSettingsForm::fromSettings(settings).applyTo(settings);
     console->console().setPortSettings(settings);
+    console->statusLine()->setPaneText(StatusLine::PORT_NAME, texts.port);
+    console->statusLine()->setPaneText(StatusLine::BAUD, texts.baud);
     console->commandAction(consolecmd::ID_OPEN_PORT)->trigger();
     return console->console().portOpen() ? console : nullptr;
 }
@@ -107,7 +114,8 @@ bool showPlan(CMainFrame& frame, CSplitterView* vx31, const QDir& folder) {
     if (!plan.ok() || !PlanDriver::of(vx31)->start(std::move(plan.plan), "bring-up.plan").empty())
         return false;
     frame.commandAction(consolecmd::ID_PLAN_RESULTS)->setChecked(true);
-    QTest::qWaitFor([vx31] { return !vx31->console().plan().running(); }, 20000);
+    if (!QTest::qWaitFor([vx31] { return !vx31->console().plan().running(); }, 20000))
+        return false;
     QTest::qWait(300);
     const bool saved = save(frame, folder, "workbench-plan.png");
     frame.commandAction(consolecmd::ID_PLAN_RESULTS)->setChecked(false);

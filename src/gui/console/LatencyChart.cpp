@@ -26,7 +26,9 @@ LatencyChart::LatencyChart(QWidget* parent) : QChartView(parent) {
     series->append(m_bars);
     chart->addSeries(series);
     m_edges = new QBarCategoryAxis;
-    m_edges->setTitleText(QStringLiteral("latency from (ms)"));
+    // Up to twenty buckets side by side leave no room for a label each: the chart's title names
+    // the range and the width of a bar instead.
+    m_edges->setLabelsVisible(false);
     m_counts = new QValueAxis;
     m_counts->setTitleText(QStringLiteral("frames"));
     m_counts->setLabelFormat(QStringLiteral("%.0f"));
@@ -38,7 +40,7 @@ LatencyChart::LatencyChart(QWidget* parent) : QChartView(parent) {
     series->attachAxis(m_counts);
     setChart(chart);
     setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(260, 180);
+    setMinimumSize(300, 180);
     setBuckets({});
 }
 
@@ -56,6 +58,12 @@ void LatencyChart::setBuckets(const std::vector<LatencyBucket>& buckets) {
     m_bars->remove(0, m_bars->count());
     m_edges->setCategories(edges.isEmpty() ? QStringList{QStringLiteral("0")} : edges);
     m_bars->append(counts);
+    chart()->setTitle(
+        buckets.empty()
+            ? QStringLiteral("Latency histogram")
+            : QStringLiteral("Latency 0 to %1 ms, %2 ms a bar")
+                  .arg(QString::number(buckets.back().toMs, 'g', 6),
+                       QString::number(buckets.front().toMs - buckets.front().fromMs, 'g', 6)));
     // Whole numbers of frames on the axis, at most about five ticks: a step of 1, 2 or 5 times
     // a power of ten.
     constexpr double FACTORS[] = {2, 2.5, 2}; // 1, 2, 5, 10, 20, 50, ...

@@ -14,8 +14,9 @@ namespace tovan {
 
 struct LatencyBucket;
 
-// The latency histogram of a plan run: one bar per bucket of equal width from 0 ms, labelled
-// with the bucket's lower edge, the height the number of frames whose latency fell in it.
+// The latency histogram of a plan run: one bar per bucket of equal width from 0 ms, the height
+// the number of frames whose latency fell in it; the title gives the range and the width
+// of a bar, the categories (not shown) each bucket's lower edge.
 class LatencyChart : public QChartView {
     Q_OBJECT
 public:

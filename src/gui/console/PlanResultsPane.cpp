@@ -51,12 +51,14 @@ PlanResultsPane::PlanResultsPane(QWidget* parent) : QWidget(parent), m_model(thi
     m_table->setModel(&m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->setWordWrap(false); // one line a result; a failure's whole reason is its tool tip
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->setColumnWidth(PlanResultsModel::NUMBER, 50);
-    m_table->setColumnWidth(PlanResultsModel::STEP, 260);
-    m_table->setColumnWidth(PlanResultsModel::SENT, 200);
-    m_table->setColumnWidth(PlanResultsModel::RECEIVED, 200);
+    m_table->setColumnWidth(PlanResultsModel::STEP, 230);
+    m_table->setColumnWidth(PlanResultsModel::SENT, 170);
+    m_table->setColumnWidth(PlanResultsModel::RECEIVED, 170);
+    m_table->setColumnWidth(PlanResultsModel::LATENCY, 90);
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);
     m_chart = new LatencyChart(this);
