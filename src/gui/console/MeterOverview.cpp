@@ -3,10 +3,9 @@
 #include "core/wmbus/MeterTable.h"
 #include "gui/console/CSplitterView.h"
 #include "gui/console/TrafficFindBar.h"
-#include "gui/shared/DialogService.h"
+#include "gui/shared/CsvExport.h"
 #include "gui/wmbus/MeterPlot.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -219,21 +218,10 @@ void MeterOverview::plotRow(const QModelIndex& index) {
 }
 
 void MeterOverview::exportCsv() {
-    if (!m_console)
-        return;
-    const QString path =
-        dialogs().saveFileName(this, QStringLiteral("Export meters"), QStringLiteral("csv"),
-                               QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
-        return;
-    QFile file(path);
-    const QByteArray csv =
-        QByteArray::fromStdString(m_console->console().traffic().meters().toCsv());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
-        dialogs().messageBox(this,
-                             QStringLiteral("Unable to write %1: %2").arg(path, file.errorString()),
-                             QStringLiteral("Export meters"), DialogService::Icon::Error,
-                             DialogService::Buttons::Ok);
+    if (m_console)
+        tovan::exportCsv(
+            this, QStringLiteral("Export meters"),
+            QByteArray::fromStdString(m_console->console().traffic().meters().toCsv()));
 }
 
 } // namespace tovan

@@ -6,9 +6,8 @@
 #include "gui/console/CSplitterView.h"
 #include "gui/console/LatencyChart.h"
 #include "gui/console/PlanDriver.h"
-#include "gui/shared/DialogService.h"
+#include "gui/shared/CsvExport.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -138,20 +137,10 @@ void PlanResultsPane::stopPlan() {
 }
 
 void PlanResultsPane::exportCsv() {
-    if (!m_console)
-        return;
-    const QString caption = QStringLiteral("Export test plan results");
-    const QString path = dialogs().saveFileName(this, caption, QStringLiteral("csv"),
-                                                QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
-        return;
-    QFile file(path);
-    const QByteArray csv =
-        QByteArray::fromStdString(resultsCsv(m_console->console().plan().results()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(csv) != csv.size())
-        dialogs().messageBox(this,
-                             QStringLiteral("Unable to write %1: %2").arg(path, file.errorString()),
-                             caption, DialogService::Icon::Error, DialogService::Buttons::Ok);
+    if (m_console)
+        tovan::exportCsv(
+            this, QStringLiteral("Export test plan results"),
+            QByteArray::fromStdString(resultsCsv(m_console->console().plan().results())));
 }
 
 } // namespace tovan
