@@ -109,20 +109,23 @@ void measureLateness(QTimer& timer, QElapsedTimer& tick, std::vector<double>& la
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, [&tick, &lateness] {
         if (tick.isValid())
-            lateness.push_back(std::max(0.0, static_cast<double>(tick.nsecsElapsed()) / 1e6 - 10.0));
+            lateness.push_back(
+                std::max(0.0, static_cast<double>(tick.nsecsElapsed()) / 1e6 - 10.0));
         tick.start();
     });
     timer.start(10);
 }
 
 // A line of a frame's bytes as the console writes it: " FE 03 ..." (characters may follow
-// when shown beside them; they are not here).
+// when shown beside them; they are not here). Under a decoded telegram the log writes the
+// bytes without the leading space ("1D 44 A5 ..."), after a line holding a space alone.
 bool isHexLine(std::string_view line, std::string_view& hex) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.remove_suffix(1);
-    if (line.size() < 3 || line[0] != ' ')
+    if (!line.empty() && line[0] == ' ')
+        line.remove_prefix(1);
+    if (line.size() < 2)
         return false;
-    line.remove_prefix(1);
     for (std::size_t i = 0; i < line.size(); ++i)
         if (i % 3 == 2 ? line[i] != ' ' : !std::isxdigit(static_cast<unsigned char>(line[i])))
             return false;
@@ -141,8 +144,11 @@ void checkLog(const std::string& path, const FloodStream& stream, FloodFigures& 
         std::string_view hex;
         if (!isHexLine(line, hex))
             continue;
-        if (figures.firstWrongLogged < 0 && (next >= stream.frames() || hex != stream.hex[next]))
+        if (figures.firstWrongLogged < 0 && (next >= stream.frames() || hex != stream.hex[next])) {
             figures.firstWrongLogged = static_cast<long long>(next);
+            std::fprintf(stderr, "  logged: %s\n  sent:   %s\n", line.c_str(),
+                         next < stream.frames() ? stream.hex[next].c_str() : "(nothing more)");
+        }
         ++next;
     }
     if (figures.firstWrongLogged < 0 && next != stream.frames())
@@ -150,8 +156,7 @@ void checkLog(const std::string& path, const FloodStream& stream, FloodFigures& 
 }
 
 // The frames the window still holds, newest on top, against the end of the stream.
-void checkWindow(const CSplitterView& console, const FloodStream& stream,
-                 FloodFigures& figures) {
+void checkWindow(const CSplitterView& console, const FloodStream& stream, FloodFigures& figures) {
     const LineStore& lines = console.outputWindow()->model().store();
     std::size_t back = 0;
     for (int i = 0; i < lines.lineCount(); ++i) {
@@ -230,7 +235,8 @@ FloodFigures runFlood(const FloodStream& stream, const FloodSetup& setup) {
     delete console; // closes the port and the log
     setDialogService(nullptr);
     checkLog(logPath, stream, figures);
-    ::unlink(logPath.c_str());
+    if (!std::getenv("TOVAN_BENCH_KEEP_LOG"))
+        ::unlink(logPath.c_str());
     ::close(master);
     ::close(slave);
     return figures;

@@ -29,7 +29,7 @@ struct FloodFigures {
     long long firstWrongShown = -1;
     double seconds = 0;
     double cpu = 0;
-    long peakMegabytes = 0; // of this process, which runs one section
+    long peakMegabytes = 0;       // of this process, which runs one section
     std::vector<double> lateness; // ms
 };
 

@@ -5,6 +5,7 @@
 #include "core/frames/HexInput.h"
 #include "core/wmbus/TestTelegrams.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <thread>
@@ -61,12 +62,19 @@ pid_t startModule(int master, const FloodStream& stream, long bytesPerSecond) {
         if (bytesPerSecond > 0) {
             const double elapsed =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            const auto due = static_cast<std::size_t>(elapsed * static_cast<double>(bytesPerSecond));
+            const auto due =
+                static_cast<std::size_t>(elapsed * static_cast<double>(bytesPerSecond));
             if (due <= done) {
                 std::this_thread::sleep_for(std::chrono::microseconds(500));
                 continue;
             }
-            piece = std::min(piece, due - done);
+            if (piece >= due - done) {
+                // Ahead of the line: the module waits, but only between frames, as a real one
+                // does; a wait inside a frame would be a pause the receiver rightly acts on.
+                const auto end =
+                    std::lower_bound(stream.frameEnds.begin(), stream.frameEnds.end(), due);
+                piece = (end == stream.frameEnds.end() ? stream.bytes.size() : *end) - done;
+            }
         }
         const ssize_t n = ::write(master, stream.bytes.data() + done, piece);
         if (n > 0)

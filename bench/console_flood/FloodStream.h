@@ -30,7 +30,8 @@ FloodStream vx31Stream(std::uint64_t frames);
 FloodStream vm77Stream(std::uint64_t telegrams);
 
 // A child process that writes the stream into `master` in pieces of random length (frames are
-// split anywhere), as fast as the terminal takes them, or at `bytesPerSecond`.
+// split anywhere), as fast as the terminal takes them, or at `bytesPerSecond`; paced, it waits
+// for the line only between frames.
 pid_t startModule(int master, const FloodStream& stream, long bytesPerSecond);
 
 } // namespace tovan::bench

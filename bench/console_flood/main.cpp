@@ -34,17 +34,23 @@ struct Section {
 
 const Section SECTIONS[] = {
     {"VX31, five-byte frames as fast as the terminal takes them, logging on",
-     {ModuleFamily::VX31, 0, false, false}, false},
+     {ModuleFamily::VX31, 0, false, false},
+     false},
     {"VX31, the same with discarded bytes, milliseconds and a filter on",
-     {ModuleFamily::VX31, 0, false, true}, false},
+     {ModuleFamily::VX31, 0, false, true},
+     false},
     {"VM77, telegrams as fast as the terminal takes them, parse and logging on",
-     {ModuleFamily::VM77, 0, true, false}, false},
+     {ModuleFamily::VM77, 0, true, false},
+     false},
     {"VM77, the same with discarded bytes, milliseconds, a filter and the meter overview",
-     {ModuleFamily::VM77, 0, true, true}, false},
+     {ModuleFamily::VM77, 0, true, true},
+     false},
     {"VX31 paced at a 3,000,000-baud line (300,000 bytes/s), logging on",
-     {ModuleFamily::VX31, 300000, false, false}, true},
+     {ModuleFamily::VX31, 300000, false, false},
+     true},
     {"VM77 paced at a 3,000,000-baud line (300,000 bytes/s), parse and logging on",
-     {ModuleFamily::VM77, 300000, true, false}, true},
+     {ModuleFamily::VM77, 300000, true, false},
+     true},
 };
 constexpr int SECTION_COUNT = sizeof SECTIONS / sizeof SECTIONS[0];
 
@@ -115,7 +121,9 @@ void spawnSection(const char* self, int section, char* counts[], const char* pla
 int main(int argc, char* argv[]) {
     const bool child = argc > 2 && std::string(argv[1]) == "--section";
     const int skip = child ? 3 : 1;
-    auto arg = [&](int i, const char* fallback) { return argc > skip + i ? argv[skip + i] : fallback; };
+    auto arg = [&](int i, const char* fallback) {
+        return argc > skip + i ? argv[skip + i] : fallback;
+    };
     char* counts[3] = {const_cast<char*>(arg(0, "1000000")), const_cast<char*>(arg(1, "200000")),
                        const_cast<char*>(arg(2, "5"))};
     if (child)
