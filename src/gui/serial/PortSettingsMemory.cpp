@@ -14,16 +14,16 @@ QString groupOf(ModuleFamily family) {
 
 } // namespace
 
-std::optional<ComSettingsForm>
-PortSettingsMemory::startingSettings(ModuleFamily family, const ComSettingsForm& defaults,
-                                     const QStringList& ports) {
+std::optional<ComSettingsForm> PortSettingsMemory::startingSettings(ModuleFamily family,
+                                                                    const ComSettingsForm& defaults,
+                                                                    const QStringList& ports) {
     QSettings settings;
     settings.beginGroup(groupOf(family));
     ComSettingsForm form = defaults;
     if (!settings.contains(QStringLiteral("port"))) {
         if (ports.isEmpty())
             return std::nullopt;
-        form.portText = ports.constFirst().toStdString();
+        form.portText = firstPortFor(family, ports).toStdString();
         return form;
     }
     form.portText = settings.value(QStringLiteral("port")).toString().toStdString();
@@ -35,6 +35,18 @@ PortSettingsMemory::startingSettings(ModuleFamily family, const ComSettingsForm&
     form.stopBitsIndex = settings.value(QStringLiteral("stopBits"), form.stopBitsIndex).toInt();
     form.pauseMs = settings.value(QStringLiteral("pause"), form.pauseMs).toUInt();
     return form;
+}
+
+// "SIM-VX31-1" for a VX31 console where simulated modules of both families run; a real port
+// does not name a family, so the first one is taken.
+QString PortSettingsMemory::firstPortFor(ModuleFamily family, const QStringList& ports) {
+    const std::string_view model = modelName(family);
+    const QString tag = QString::fromLatin1(model.data(), static_cast<qsizetype>(model.size()))
+                            .section(QLatin1Char('-'), 0, 0);
+    for (const QString& port : ports)
+        if (port.contains(tag, Qt::CaseInsensitive))
+            return port;
+    return ports.isEmpty() ? QString() : ports.constFirst();
 }
 
 void PortSettingsMemory::remember(ModuleFamily family, const ComSettingsForm& form) {

@@ -5,11 +5,12 @@
 #include "core/hub/ConsoleMessage.h"
 #include "gui/composer/CPacketViewDlg.h"
 #include "gui/console/CSplitterView.h"
-#include "gui/serial/PortList.h"
 #include "gui/console/CSplitterViewVM77.h"
 #include "gui/console/CVX3xSplitterView.h"
 #include "gui/console/ConsoleStatusLine.h"
 #include "gui/console/TrafficFindBar.h"
+#include "gui/serial/PortList.h"
+#include "gui/serial/PortSettingsMemory.h"
 #include "gui/textwnd/ColorEditWnd.h"
 #include "gui/tree/CControlTreeView.h"
 #include "tests/support/PtyPair.h"
@@ -19,8 +20,8 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QSplitter>
 #include <QPointer>
+#include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -68,9 +69,12 @@ TEST(ConsoleWindow, BuildsItsPanesWithTheirTextsAndSizes) {
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->paneText(0), "Communication port closed");
     EXPECT_EQ(status->paneText(1), "Logging disabled");
-    // Nothing chosen before: the first port that exists, else the family's default.
+    // Nothing chosen before: the first port that exists (of the family's, if one says so),
+    // else the family's default.
     const QStringList ports = availablePortNames();
-    EXPECT_EQ(status->paneText(3), ports.isEmpty() ? QStringLiteral("COM1") : ports.first());
+    EXPECT_EQ(status->paneText(3),
+              ports.isEmpty() ? QStringLiteral("COM1")
+                              : PortSettingsMemory::firstPortFor(ModuleFamily::VM77, ports));
     EXPECT_EQ(status->paneText(4), ports.isEmpty() ? QStringLiteral(" ") : QStringLiteral("9600"));
     EXPECT_EQ(status->paneRect(1).width(), 100);
     EXPECT_GE(status->paneRect(3).width(), 50);

@@ -1,6 +1,7 @@
 #include "gui/serial/PortList.h"
 
 #include "core/serial/SimulatedPorts.h"
+#include "gui/serial/PortSettingsMemory.h"
 #include "tests/support/PtyPair.h"
 
 #include <cstdlib>
@@ -29,4 +30,14 @@ TEST(PortList, ListsRunningSimulatedModulesAndHidesGoneOnes) {
     unregisterSimulatedPort(name);
     EXPECT_FALSE(availablePortNames().contains("SIM-VM77-1"));
     std::system((std::string("rm -rf ") + pattern).c_str());
+}
+
+// Simulated modules of both families running: each new console starts on its own family's.
+TEST(PortList, ANewConsoleStartsOnAPortOfItsFamilyWhenOneIsNamedSo) {
+    const QStringList ports{"/dev/ttyS0", "SIM-VM77-1", "SIM-VX31-1"};
+    EXPECT_EQ(PortSettingsMemory::firstPortFor(ModuleFamily::VX31, ports), "SIM-VX31-1");
+    EXPECT_EQ(PortSettingsMemory::firstPortFor(ModuleFamily::VM77, ports), "SIM-VM77-1");
+    EXPECT_EQ(PortSettingsMemory::firstPortFor(ModuleFamily::VX31, {"/dev/ttyUSB0", "/dev/ttyS0"}),
+              "/dev/ttyUSB0");
+    EXPECT_EQ(PortSettingsMemory::firstPortFor(ModuleFamily::VM77, {}), "");
 }
