@@ -5,6 +5,7 @@
 // nothing about time.
 //
 //   bench_remote_port [flood-frames] [latency-samples]
+#include "bench/BenchPty.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/hub/EventLoop.h"
 #include "core/hub/OwnerEndpoint.h"
@@ -21,10 +22,8 @@
 #include <fstream>
 #include <mutex>
 #include <netinet/in.h>
-#include <pty.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -81,26 +80,6 @@ private:
     std::mutex m_mutex;
     std::vector<Clock::time_point> m_arrivals;
     std::thread m_thread;
-};
-
-struct Pty {
-    Pty() {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (::openpty(&master, &keeper, name, &raw, nullptr) != 0) {
-            std::perror("openpty");
-            std::exit(1);
-        }
-        path = name;
-    }
-    ~Pty() {
-        ::close(master);
-        ::close(keeper);
-    }
-    int master = -1;
-    int keeper = -1;
-    std::string path;
 };
 
 std::uint16_t freePort() {
@@ -170,7 +149,7 @@ void writeAll(int fd, const std::uint8_t* bytes, std::size_t length) {
 }
 
 // Floods `frames` VX31 frames into the module's side and reads them through `name`.
-void flood(const std::string& label, const std::string& name, Pty& pty, long frames) {
+void flood(const std::string& label, const std::string& name, bench::BenchPty& pty, long frames) {
     const std::vector<std::uint8_t> stream = modsim::floodFrames(ModuleFamily::VX31, frames);
     CheckingOwner owner(stream);
     SerialChannel channel(ModuleFamily::VX31);
@@ -202,7 +181,7 @@ void flood(const std::string& label, const std::string& name, Pty& pty, long fra
 }
 
 // One frame at a time, 2 ms apart: from the module's write to the reader's read.
-std::vector<double> latencies(const std::string& name, Pty& pty, int samples) {
+std::vector<double> latencies(const std::string& name, bench::BenchPty& pty, int samples) {
     const std::vector<std::uint8_t> stream = modsim::floodFrames(ModuleFamily::VX31, samples);
     CheckingOwner owner(stream);
     SerialChannel channel(ModuleFamily::VX31);
@@ -244,7 +223,7 @@ int main(int argc, char** argv) {
                     "measure\n");
         return 0;
     }
-    Pty pty;
+    bench::BenchPty pty;
     Server server(pty.path);
     const std::string rfc2217 = "rfc2217://127.0.0.1:" + std::to_string(server.rfc2217);
     const std::string raw = "socket://127.0.0.1:" + std::to_string(server.raw);

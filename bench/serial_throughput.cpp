@@ -2,6 +2,7 @@
 // port costs. Prints figures; asserts nothing about time.
 //
 //   serial_throughput [frames] [idle-seconds]
+#include "bench/BenchPty.h"
 #include "core/hub/ConsoleMessage.h"
 #include "core/hub/EventLoop.h"
 #include "core/hub/OwnerEndpoint.h"
@@ -12,9 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <pty.h>
 #include <sys/resource.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -55,26 +54,6 @@ private:
     std::thread m_thread;
 };
 
-struct Pty {
-    Pty() {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (::openpty(&master, &keeper, name, &raw, nullptr) != 0) {
-            std::perror("openpty");
-            std::exit(1);
-        }
-        path = name;
-    }
-    ~Pty() {
-        ::close(master);
-        ::close(keeper);
-    }
-    int master = -1;
-    int keeper = -1;
-    std::string path;
-};
-
 double cpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -83,7 +62,7 @@ double cpuSeconds() {
 }
 
 void measureThroughput(ModuleFamily family, long frames) {
-    Pty pty;
+    bench::BenchPty pty;
     CountingOwner owner;
     SerialChannel channel(family);
     DcbTemplate settings;
@@ -127,7 +106,7 @@ void measureThroughput(ModuleFamily family, long frames) {
 }
 
 void measureIdle(int seconds) {
-    std::vector<std::unique_ptr<Pty>> ptys;
+    std::vector<std::unique_ptr<bench::BenchPty>> ptys;
     CountingOwner owner;
     SerialChannel vx31(ModuleFamily::VX31);
     SerialChannel vm77(ModuleFamily::VM77);
@@ -136,7 +115,7 @@ void measureIdle(int seconds) {
     int open = 0;
     for (SerialChannel* channel : {&vx31, &vm77}) {
         for (int i = 0; i < 3; ++i) {
-            ptys.push_back(std::make_unique<Pty>());
+            ptys.push_back(std::make_unique<bench::BenchPty>());
             std::uint8_t slot = 0;
             if (channel->OpenPort(ptys.back()->path, settings, owner, slot) == 0)
                 ++open;

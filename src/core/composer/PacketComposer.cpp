@@ -29,12 +29,8 @@ void PacketComposer::send(std::uint32_t code, const std::uint8_t* bytes, std::si
 }
 
 std::optional<Notice> PacketComposer::save() {
-    SaveOutcome outcome = saveFrame(m_family, m_fields);
-    if (outcome.refusal)
-        return outcome.refusal;
-    m_fields = std::move(outcome.fields);
-    m_frameText = std::move(outcome.frameText);
-    m_edited = false;
+    if (auto refusal = buildFrame())
+        return refusal;
     send(CD_SAVE_COMMAND, reinterpret_cast<const std::uint8_t*>(m_frameText.data()),
          m_frameText.size());
     return std::nullopt;
@@ -45,6 +41,11 @@ std::optional<Notice> PacketComposer::buildFromFields() {
         return std::nullopt;
     if (m_fields.command.empty() && (m_family == ModuleFamily::VX31 || m_fields.data.empty()))
         return Notice{MessageId::NothingToSend, Field::Command};
+    return buildFrame();
+}
+
+// The frame Save's rules make of the fields, and the fields as it writes them back.
+std::optional<Notice> PacketComposer::buildFrame() {
     SaveOutcome outcome = saveFrame(m_family, m_fields);
     if (outcome.refusal)
         return outcome.refusal;

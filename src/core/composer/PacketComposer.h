@@ -75,6 +75,7 @@ private:
     // The frame text made from the fields as Save makes it, when they were edited or no frame
     // text exists yet.
     std::optional<Notice> buildFromFields();
+    std::optional<Notice> buildFrame();
 
     ModuleFamily m_family;
     Fields m_fields;

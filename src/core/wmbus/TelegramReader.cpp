@@ -121,15 +121,23 @@ bool TelegramReader::decryptExtendedLink(TelegramReading& reading, std::size_t a
         counter[9 + i] = static_cast<std::uint8_t>(layer.session >> (8 * i));
     const ByteView encrypted = ByteView(m_plain).sub(at);
     m_scratch.assign(encrypted.size, 0);
-    if (!TelegramCipher::cryptCtr(*key, counter, encrypted, m_scratch.data()) ||
-        !payloadCrcMatches(m_scratch, 0)) {
+    const bool decrypted = TelegramCipher::cryptCtr(*key, counter, encrypted, m_scratch.data()) &&
+                           payloadCrcMatches(m_scratch, 0);
+    return takeDecrypted(reading, at, decrypted, "AES-128-CTR");
+}
+
+// What a cipher made of the bytes from `at` (in m_scratch) replaces them, when it is plain;
+// otherwise the key was wrong and the bytes stay as they came.
+bool TelegramReader::takeDecrypted(TelegramReading& reading, std::size_t at, bool decrypted,
+                                   const char* cipher) {
+    if (!decrypted) {
         reading.security = Security::WrongKey;
         fail(reading, "cannot decrypt (wrong key?)", at);
         return false;
     }
     std::copy(m_scratch.begin(), m_scratch.end(), m_plain.begin() + static_cast<long>(at));
     reading.security = Security::Decrypted;
-    reading.cipher = "AES-128-CTR";
+    reading.cipher = cipher;
     return true;
 }
 
@@ -227,15 +235,7 @@ bool TelegramReader::decryptTransport(TelegramReading& reading, std::size_t at) 
         TelegramCipher::decryptCbc(used, iv, payload.sub(0, length), m_scratch.data()) &&
         startsPlain(m_scratch);
     OPENSSL_cleanse(used.data(), used.size());
-    if (!decrypted) {
-        reading.security = Security::WrongKey;
-        fail(reading, "cannot decrypt (wrong key?)", at);
-        return false;
-    }
-    std::copy(m_scratch.begin(), m_scratch.end(), m_plain.begin() + static_cast<long>(at));
-    reading.security = Security::Decrypted;
-    reading.cipher = "AES-128-CBC";
-    return true;
+    return takeDecrypted(reading, at, decrypted, "AES-128-CBC");
 }
 
 // Mode 5 decrypts with the meter's key, the IV its address and eight times the access

@@ -31,6 +31,8 @@ public:
 private:
     bool readExtendedLink(TelegramReading& reading, std::size_t& at);
     bool decryptExtendedLink(TelegramReading& reading, std::size_t at);
+    bool takeDecrypted(TelegramReading& reading, std::size_t at, bool decrypted,
+                       const char* cipher);
     bool readAuthentication(TelegramReading& reading, std::size_t& at);
     void readApplication(TelegramReading& reading, std::size_t at);
     bool decryptTransport(TelegramReading& reading, std::size_t at);
